@@ -1,0 +1,78 @@
+// One serial COM port: open by number, line settings, per-character read
+// time-out, one command line out and one response line in.
+#pragma once
+
+#include "../resources/exception.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CPosixSerial;
+
+class CSerialIOException : public CException {
+public:
+  using CException::CException;
+};
+
+// The read and write time-outs in force, in milliseconds.
+struct CommTimeouts {
+  std::uint32_t ReadIntervalTimeout = 0;
+  std::uint32_t ReadTotalTimeoutMultiplier = 0;
+  std::uint32_t ReadTotalTimeoutConstant = 0;
+  std::uint32_t WriteTotalTimeoutMultiplier = 0;
+  std::uint32_t WriteTotalTimeoutConstant = 0;
+};
+
+// The line settings kept for Reopen.
+struct LineSettings {
+  std::uint32_t BaudRate = 0;
+  std::uint8_t ByteSize = 0;
+  std::uint8_t Parity = 0;   // 0 none
+  std::uint8_t StopBits = 0; // 0 one stop bit
+};
+
+class CSerialIO {
+public:
+  CSerialIO();
+  virtual ~CSerialIO();
+  CSerialIO(const CSerialIO &) = delete;
+  CSerialIO &operator=(const CSerialIO &) = delete;
+
+  // "COM%d" below 10, "\\.\COM%d" from 10 on.
+  static std::string DeviceName(int port);
+
+  // Resolves COM n through the port map and opens that device. Throws 305.
+  void Open(int port);
+  // Opens a device path directly (no port map entry needed). Throws 305.
+  void OpenDevice(const std::string &path);
+  void Configure(std::uint32_t baud, std::uint8_t byteSize, std::uint8_t parity, std::uint8_t stopBits);
+  void Reopen();
+  void SetReadTimeout(std::uint32_t milliseconds);
+  void Write(const std::string &text); // UTF-8; sent in the link code page
+  // One character (UTF-8 of one decoded code page character) or nothing in
+  // time. A hang-up of the line also returns false.
+  bool ReadChar(std::string &ch);
+  std::string ReadLine(); // throws 300
+  void Close();
+  bool IsOpen() const;
+
+  // A file descriptor that, once readable, makes every pending and later
+  // read fail at once (shutdown). -1 for none.
+  void SetAbortFd(int fd);
+
+  const std::string &PortName() const { return m_portName; }
+  const std::string &DevicePath() const { return m_devicePath; }
+  const CommTimeouts &Timeouts() const { return m_timeouts; }
+
+private:
+  void OpenResolved();
+  void ApplyTimeouts();
+
+  std::unique_ptr<CPosixSerial> m_port;
+  CommTimeouts m_timeouts;
+  std::string m_portName;   // "COM3" or "\\.\COM12"; the path for OpenDevice
+  std::string m_devicePath; // what was opened
+  LineSettings m_settings;
+  int m_abortFd = -1;
+};

@@ -1,0 +1,120 @@
+// String-table ids. Every text the user sees is looked up by one of these
+// numbers, in the English table built in or in the Japanese library.
+#pragma once
+
+
+
+// Dialog filters
+inline constexpr int IDS_CFG_FILE_FILTER = 100;
+
+// Messages
+inline constexpr int IDS_COMM_ERROR_RETRY = 201;
+inline constexpr int IDS_ONLY_ONLINE = 202;
+inline constexpr int IDS_PROMPT_TRUE_INPUT = 203;
+inline constexpr int IDS_PROMPT_MEASURED_OUTPUT = 204;
+inline constexpr int IDS_RANGE_ERROR = 205;
+inline constexpr int IDS_COMM_ERROR = 206;
+inline constexpr int IDS_LOAD_FILE_FAILED = 207;
+inline constexpr int IDS_SAVE_FILE_FAILED = 208;
+inline constexpr int IDS_ONLY_OFFLINE = 209;
+inline constexpr int IDS_INVALID_OUTPUT_VALUE = 210;
+inline constexpr int IDS_OUTPUT_VALUE = 211;
+inline constexpr int IDS_FILTER_RANGE_ERROR = 212;
+inline constexpr int IDS_FILE_MODEL_MISMATCH = 213;
+inline constexpr int IDS_DEVICE_NOT_SUPPORTED = 214;
+inline constexpr int IDS_EDIT_SWITCH_OFF = 216;
+
+// Device link
+inline constexpr int IDS_RECEIVE_TIMEOUT = 300;
+inline constexpr int IDS_INVALID_G_RESPONSE = 301;
+inline constexpr int IDS_INVALID_I_RESPONSE = 302;
+inline constexpr int IDS_INVALID_D_RESPONSE = 303;
+inline constexpr int IDS_NO_COM_PORT = 304;
+inline constexpr int IDS_PORT_OPEN_FAILED = 305;
+inline constexpr int IDS_PORT_SETTINGS_FAILED = 306;
+
+// Parameter names
+inline constexpr int IDS_PAR_INPUT_TYPE = 1000;
+inline constexpr int IDS_PAR_BURNOUT = 1001;
+inline constexpr int IDS_PAR_FILTER = 1100;
+inline constexpr int IDS_PAR_FINE_ZERO_X = 1101;
+inline constexpr int IDS_PAR_FINE_SPAN = 1102;
+inline constexpr int IDS_PAR_FINE_ZERO_Y = 1103;
+inline constexpr int IDS_PAR_INPUT_0 = 1200;
+inline constexpr int IDS_PAR_INPUT_100 = 1201;
+inline constexpr int IDS_PAR_LINEARIZATION = 1300;
+inline constexpr int IDS_PAR_POINTS = 1301;
+inline constexpr int IDS_PAR_TABLE_X = 1302;
+inline constexpr int IDS_PAR_TABLE_Y = 1303;
+inline constexpr int IDS_PAR_OUTPUT_0 = 1400;
+inline constexpr int IDS_PAR_OUTPUT_100 = 1401;
+inline constexpr int IDS_PAR_OUTPUT_TYPE = 1500;
+inline constexpr int IDS_PAR_OUT_FINE_ZERO = 1501;
+inline constexpr int IDS_PAR_OUT_FINE_SPAN = 1502;
+inline constexpr int IDS_PAR_MODEL = 1600;
+inline constexpr int IDS_PAR_HARDWARE = 1601;
+inline constexpr int IDS_PAR_FIRMWARE = 1602;
+inline constexpr int IDS_PAR_SERIAL = 1603;
+inline constexpr int IDS_PAR_TAG = 1604;
+
+// Choice texts
+inline constexpr int IDS_CHOOSE_TYPE = 1999;
+inline constexpr int IDS_KT7W_INPUT_TYPE_0 = 2000;  // 2000..2002
+inline constexpr int IDS_KT5RS_INPUT_TYPE_0 = 2005; // 2005..2010
+inline constexpr int IDS_OUTPUT_TYPE_0 = 2050;      // 2050..2052
+inline constexpr int IDS_LINEARIZATION_0 = 2100;    // 2100..2101
+inline constexpr int IDS_BURNOUT_0 = 2105;          // 2105..2107
+
+// Utility labels
+inline constexpr int IDS_UT_CALIBRATE_INPUT = 3000;
+inline constexpr int IDS_UT_INPUT_0_CAL = 3100;
+inline constexpr int IDS_UT_INPUT_100_CAL = 3101;
+inline constexpr int IDS_UT_INPUT_CAL_RESET = 3102;
+inline constexpr int IDS_UT_FINE_ZERO = 3103;
+inline constexpr int IDS_UT_FINE_SPAN = 3104;
+inline constexpr int IDS_UT_FINE_RESET = 3105;
+inline constexpr int IDS_UT_TREND_GRAPH = 3106;
+inline constexpr int IDS_UT_USER_TABLE = 3300;
+inline constexpr int IDS_UT_OUTPUT_0_CAL = 3400;
+inline constexpr int IDS_UT_OUTPUT_100_CAL = 3401;
+inline constexpr int IDS_UT_OUTPUT_CAL_RESET = 3402;
+inline constexpr int IDS_UT_OUT_FINE_ZERO = 3500;
+inline constexpr int IDS_UT_OUT_FINE_SPAN = 3501;
+inline constexpr int IDS_UT_OUT_FINE_RESET = 3502;
+inline constexpr int IDS_UT_CALIBRATE_OUTPUT = 3503;
+inline constexpr int IDS_UT_LOOP_TEST = 3504;
+
+// Function block names 10000..10006
+inline constexpr int IDS_BLOCK_0 = 10000;
+
+// Units
+inline constexpr int IDS_UNIT_MA = 11003;
+inline constexpr int IDS_UNIT_MV = 11004;
+inline constexpr int IDS_UNIT_V = 11005;
+inline constexpr int IDS_UNIT_PERCENT = 11006;
+
+// Column headers
+inline constexpr int IDS_COL_NAME = 12000;
+inline constexpr int IDS_COL_VALUE = 12001;
+inline constexpr int IDS_COL_EDITED_VALUE = 12002;
+inline constexpr int IDS_COL_DEVICE_VALUE = 12003;
+inline constexpr int IDS_COL_FUNCTION_BLOCK = 12004;
+inline constexpr int IDS_COL_PARAMETER_NAME = 12005;
+
+// Button captions
+inline constexpr int IDS_CONNECT = 13000;
+inline constexpr int IDS_DISCONNECT = 13001;
+
+// Table file
+inline constexpr int IDS_TABLE_OPEN_FAILED = 30000;
+inline constexpr int IDS_TABLE_WRITE_FAILED = 30001;
+inline constexpr int IDS_TABLE_BAD_STRUCTURE = 30002;
+inline constexpr int IDS_TABLE_TOO_MANY = 30003;
+
+// Compare and transfer
+inline constexpr int IDS_ALL_MATCHING = 30100;
+inline constexpr int IDS_N_NOT_MATCHING = 30101;
+inline constexpr int IDS_UPLOADING = 30200;
+inline constexpr int IDS_DOWNLOADING = 30201;
+
+

@@ -1,0 +1,40 @@
+// The one way the core talks to the person at the screen: message boxes,
+// value prompts and the modal tool dialogs. The Qt layer implements it; tests
+// and the command line tool script it.
+#pragma once
+
+#include <string>
+
+// Message box styles (combinable) and answers, with their usual values.
+inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_YESNO = 0x04;
+inline constexpr unsigned MB_ICONERROR = 0x10;
+inline constexpr unsigned MB_ICONQUESTION = 0x20;
+inline constexpr unsigned MB_ICONWARNING = 0x30;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+class CUIHost {
+public:
+  virtual ~CUIHost() = default;
+
+  // Shows text with the style; returns IDOK, IDYES or IDNO.
+  virtual int MessageBox(const std::string &text, unsigned style) = 0;
+
+  // The value prompt: shows the prompt string id, returns true on OK with
+  // the entered text; false on Cancel, leaving text unchanged.
+  virtual bool AskValue(int promptId, std::string &text) = 0;
+};
+
+// The host the core uses. Without one set, messages go to standard error and
+// questions are answered No / Cancel.
+CUIHost &UIHost();
+void SetUIHost(CUIHost *host);
+
+// Shorthand for UIHost().MessageBox.
+int AfxMessageBox(const std::string &text, unsigned style = MB_OK);
+int AfxMessageBox(int id, unsigned style = MB_OK);

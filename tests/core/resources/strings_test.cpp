@@ -1,0 +1,128 @@
+// The English string table must hold every text the program quotes by
+// number, each exactly; a missing or changed one fails here.
+#include "resources/message_format.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+namespace {
+
+// Ids and texts as the instrument documentation quotes them. Kept here by
+// hand so that an accidental edit of the table shows up as a difference.
+const std::map<int, std::string> kExpected = {
+    {100, "Configuration File (*.cfg)|*.cfg|All Files (*.*)|*.*||"},
+    {201, "Communication error occurred. Try again?"},
+    {202, "This function can be executed only at online."},
+    {203, "Please input true input value."},
+    {204, "Please input measured value of output."},
+    {205, "%1 should be a from %2 to %3. "},
+    {206, "Communication error occurred."},
+    {207, "Load parameter file failed."},
+    {208, "Save parameter file failed."},
+    {209, "This function can be executed only at offline."},
+    {210, "Invalid output value."},
+    {211, "Output value"},
+    {212, "Filter time constant should be a 0 or a from 0.5 to 30."},
+    {213, "This parameter file is not match this model."},
+    {214, "The connection device is not supported."},
+    {216, "Can't edit parameters because device's SW2-8 is OFF."},
+    {300, "Receive command response timeout."},
+    {301, "Invalid G-command response."},
+    {302, "Invalid I-command response."},
+    {303, "Invalid D-command response."},
+    {304, "COM port that can be used is not found."},
+    {305, "Communication port %s can not be opened."},
+    {306, "Communication port can not be change settings."},
+    {1000, "Input type"},          {1001, "Burnout"},
+    {1100, "Filter time constant"}, {1101, "Fine zero adjustment X"},
+    {1102, "Fine span adjustment"}, {1103, "Fine zero adjustment Y"},
+    {1200, "0% input"},            {1201, "100% input"},
+    {1300, "Linearization"},       {1301, "Number of points"},
+    {1302, "X[%d]"},               {1303, "Y[%d]"},
+    {1400, "0% output"},           {1401, "100% output"},
+    {1500, "Output type"},         {1501, "Fine zero adjustment"},
+    {1502, "Fine span adjustment"}, {1600, "Model"},
+    {1601, "Hardware"},            {1602, "Firmware"},
+    {1603, "Serial"},              {1604, "Tag No."},
+    {1999, "Choose type"},
+    {2000, "0: 0 - 50mA DC"},      {2001, "1: -1000 - +1000mV DC"},
+    {2002, "2: -10 - +10V DC"},
+    {2005, "0: 0 - 10kOhm"},       {2006, "1: 0 - 1.5kOhm"},
+    {2007, "2: 0 - 500Ohm"},       {2008, "3: 0 - 300Ohm"},
+    {2009, "4: 0 - 150Ohm"},       {2010, "5: 0 - 50Ohm"},
+    {2050, "0: 0 - 20mA DC"},      {2051, "1: -2.5V - +2.5V DC"},
+    {2052, "2: -10V - +10V DC"},
+    {2100, "0: Disable"},          {2101, "1: Enable"},
+    {2105, "None"},                {2106, "Downscale"},
+    {2107, "Upscale"},
+    {3000, "Calibrate Input"},     {3100, "0% Input Calibration"},
+    {3101, "100% Input Calibration"}, {3102, "Reset Input Calibration"},
+    {3103, "Fine Zero Adjustment"}, {3104, "Fine Span Adjustment"},
+    {3105, "Reset Fine Adjustment"}, {3106, "Trend Graph"},
+    {3300, "User Table"},          {3400, "0% Output Calibration"},
+    {3401, "100% Output Calibration"}, {3402, "Reset Output Calibration"},
+    {3500, "Fine Zero Adjustment"}, {3501, "Fine Span Adjustment"},
+    {3502, "Reset Fine Adjustment"}, {3503, "Calibrate Output"},
+    {3504, "Loop Test Output"},
+    {10000, "Input"},              {10001, "Input Value"},
+    {10002, "Input %"},            {10003, "Output %"},
+    {10004, "Output Value"},       {10005, "Output"},
+    {10006, "Device Info"},
+    {11003, "mA"},                 {11004, "mV"},
+    {11005, "V"},                  {11006, "%"},
+    {12000, "Name"},               {12001, "Value"},
+    {12002, "Edited Value"},       {12003, "Device Value"},
+    {12004, "Function Block"},     {12005, "Parameter Name"},
+    {13000, "Connect"},            {13001, "Disconnect"},
+    {30000, "Can not open the table file."},
+    {30001, "Can not write the table file."},
+    {30002, "Invalid the structure of table file."},
+    {30003, "Too many number of table in the table file."},
+    {30100, "All parameters matching."},
+    {30101, "%1!d! parameter(s) not matching."},
+    {30200, "Uploading now"},      {30201, "Downloading now"},
+};
+
+TEST(StringTable, HoldsEveryQuotedTextExactly) {
+  const StringTable &t = EnglishStringTable();
+  EXPECT_EQ(t.count, kExpected.size());
+  for (const auto &[id, text] : kExpected) {
+    const char *s = FindString(t, id);
+    ASSERT_NE(s, nullptr) << "missing id " << id;
+    EXPECT_EQ(text, s) << "id " << id;
+  }
+  std::set<int> seen;
+  for (std::size_t i = 0; i < t.count; ++i)
+    EXPECT_TRUE(seen.insert(t.entries[i].id).second) << "duplicate id " << t.entries[i].id;
+}
+
+TEST(StringTable, UnknownIdIsEmptyAndForeignTableFallsBack) {
+  EXPECT_EQ(LoadString(99999), "");
+  const StringEntry partial[] = {{300, "\xe5\xbf\x9c\xe7\xad\x94\xe3\x81\x8c\xe3\x81\x82\xe3\x82\x8a\xe3\x81\xbe\xe3\x81\x9b\xe3\x82\x93"}};
+  StringTable foreign{partial, 1};
+  SetCurrentStringTable(&foreign);
+  EXPECT_EQ(LoadString(300), partial[0].text);
+  EXPECT_EQ(LoadString(301), "Invalid G-command response.");
+  SetCurrentStringTable(nullptr);
+  EXPECT_EQ(LoadString(300), "Receive command response timeout.");
+}
+
+TEST(MessageFormat, PositionalAndPrintfInserts) {
+  EXPECT_EQ(FormatMessageId(IDS_RANGE_ERROR, {std::string("0% input"), std::string("0.0000"), std::string("48.0000")}),
+            "0% input should be a from 0.0000 to 48.0000. ");
+  EXPECT_EQ(FormatMessageId(IDS_N_NOT_MATCHING, {12LL}), "12 parameter(s) not matching.");
+  EXPECT_EQ(FormatMessage("%2-%1-%2", {std::string("a"), std::string("b")}), "b-a-b");
+  EXPECT_EQ(FormatMessage("100%% of %1, %3 stays", {std::string("x")}), "100% of x, %3 stays");
+  EXPECT_EQ(FormatString(LoadString(IDS_PORT_OPEN_FAILED), "\\\\.\\COM12"),
+            "Communication port \\\\.\\COM12 can not be opened.");
+  EXPECT_EQ(FormatString("X[%d] %s", "k"), "X[%d] k");
+}
+
+} // namespace

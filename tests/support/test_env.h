@@ -1,0 +1,26 @@
+// Test surroundings that never touch the user's real settings or port map.
+#pragma once
+
+#include <string>
+
+// A fresh temporary folder, removed with everything in it at the end of the
+// scope. While it lives, XDG_CONFIG_HOME points into it.
+class ScopedTestHome {
+public:
+  ScopedTestHome();
+  ~ScopedTestHome();
+  ScopedTestHome(const ScopedTestHome &) = delete;
+  ScopedTestHome &operator=(const ScopedTestHome &) = delete;
+
+  const std::string &Path() const { return m_path; }
+  std::string File(const std::string &name) const { return m_path + "/" + name; }
+
+private:
+  std::string m_path;
+  std::string m_oldXdg;
+  bool m_hadXdg = false;
+};
+
+// Whole content of a file, or empty when it cannot be read.
+std::string ReadWholeFile(const std::string &path);
+void WriteWholeFile(const std::string &path, const std::string &content);
