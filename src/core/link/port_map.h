@@ -1,0 +1,37 @@
+// The table between COM numbers and Linux serial devices. /dev/ttyS<k> is
+// COM k+1; every other device (USB and ACM adapters, a simulator's
+// pseudo-terminal) gets the lowest free number the first time it is seen and
+// keeps it. Entries are symlinks COM<n> -> device in the ports folder
+// ($XDG_CONFIG_HOME/VANTORIX/ports, default ~/.config/VANTORIX/ports), so a
+// user can add or change one with `ln -s`.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class CComPortMap {
+public:
+  CComPortMap();                           // the user's ports folder
+  explicit CComPortMap(std::string folder); // another folder (tests)
+
+  const std::string &Folder() const { return m_folder; }
+
+  // Device path of COM n. Throws CSerialIOException 305 when no device
+  // belongs to the number or the device is not present.
+  std::string Resolve(int port) const;
+
+  // The COM number of the device, registering it under the lowest free
+  // number (or under `preferred` when that is free) if it has none yet.
+  // A /dev/serial/by-id name is stored where one exists.
+  int Register(const std::string &device, int preferred = 0);
+
+  // Removes the entry of COM n, if there is one.
+  void Unregister(int port);
+
+  // Every entry (number, link target), by number.
+  std::vector<std::pair<int, std::string>> Entries() const;
+
+private:
+  std::string m_folder;
+};
