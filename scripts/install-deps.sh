@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the program and its tests need (as root, or with sudo).
 set -euo pipefail
-pkgs=(g++ cmake make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+pkgs=(g++ cmake make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -11,4 +11,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The tests check that numbers keep their '.' under a German locale and that a
+# Japanese locale picks the Japanese resources: make both locales available.
+if [ "$(id -u)" -eq 0 ] && command -v locale-gen >/dev/null; then
+  need=0
+  for l in de_DE.UTF-8 ja_JP.UTF-8; do
+    locale -a 2>/dev/null | grep -qi "^${l%%.*}\.utf-\?8$" || need=1
+  done
+  if [ $need -eq 1 ]; then
+    sed -i -E 's/^# *(de_DE.UTF-8 UTF-8)/\1/; s/^# *(ja_JP.UTF-8 UTF-8)/\1/' /etc/locale.gen
+    locale-gen >/dev/null
+  fi
 fi
