@@ -1,0 +1,1 @@
+#include "kt5rs_simulator.h"
