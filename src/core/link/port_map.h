@@ -12,14 +12,21 @@
 
 class CComPortMap {
 public:
-  CComPortMap();                           // the user's ports folder
+  CComPortMap();                            // the user's ports folder
   explicit CComPortMap(std::string folder); // another folder (tests)
+  // Another folder and another sysfs tty class folder (tests).
+  CComPortMap(std::string folder, std::string sysClassTty);
 
   const std::string &Folder() const { return m_folder; }
 
   // Device path of COM n. Throws CSerialIOException 305 when no device
   // belongs to the number or the device is not present.
   std::string Resolve(int port) const;
+  // The same without the exception: false when no present device belongs to n.
+  bool TryResolve(int port, std::string &device) const;
+
+  // True when the UART behind /dev/ttyS<index> exists.
+  bool IsSerialPortPresent(int index) const;
 
   // The COM number of the device, registering it under the lowest free
   // number (or under `preferred` when that is free) if it has none yet.
@@ -32,6 +39,13 @@ public:
   // Every entry (number, link target), by number.
   std::vector<std::pair<int, std::string>> Entries() const;
 
+  // The user's ports folder as the environment names it.
+  static std::string DefaultFolder();
+
 private:
+  std::string EntryPath(int port) const;
+  std::string AbsoluteTarget(const std::string &target) const;
+
   std::string m_folder;
+  std::string m_sysClassTty = "/sys/class/tty";
 };

@@ -4,6 +4,7 @@
 
 #include "../resources/exception.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -68,6 +69,9 @@ public:
 private:
   void OpenResolved();
   void ApplyTimeouts();
+  std::chrono::milliseconds CharTimeout() const;
+  bool ReadRaw(std::string &raw); // the bytes of one character
+  void SkipToCarriageReturn();
 
   std::unique_ptr<CPosixSerial> m_port;
   CommTimeouts m_timeouts;
@@ -75,4 +79,5 @@ private:
   std::string m_devicePath; // what was opened
   LineSettings m_settings;
   int m_abortFd = -1;
+  int m_portNumber = 0; // 0 when opened by device path
 };

@@ -32,6 +32,12 @@ inline constexpr int IDS_INVALID_D_RESPONSE = 303;
 inline constexpr int IDS_NO_COM_PORT = 304;
 inline constexpr int IDS_PORT_OPEN_FAILED = 305;
 inline constexpr int IDS_PORT_SETTINGS_FAILED = 306;
+// Second line of 305: why the system refused the port.
+inline constexpr int IDS_PORT_REASON_IN_USE = 320;
+inline constexpr int IDS_PORT_REASON_NO_GROUP = 321; // %1: the device's group
+inline constexpr int IDS_PORT_REASON_RELOGIN = 322;  // %1: the device's group
+inline constexpr int IDS_PORT_REASON_DENIED = 323;
+inline constexpr int IDS_PORT_REASON_NOT_PRESENT = 324;
 
 // Parameter names
 inline constexpr int IDS_PAR_INPUT_TYPE = 1000;

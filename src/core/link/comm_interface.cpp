@@ -1,0 +1,71 @@
+#include "comm_interface.h"
+
+#include "resources/string_ids.h"
+
+#include <cstdio>
+
+CCommInterface::~CCommInterface() { m_serial.Close(); }
+
+void CCommInterface::Open(int port) {
+  m_serial.Open(port);
+  m_serial.Configure(9600, 8, 0, 0);
+}
+
+void CCommInterface::OpenDevice(const std::string &path) {
+  m_serial.OpenDevice(path);
+  m_serial.Configure(9600, 8, 0, 0);
+}
+
+void CCommInterface::Reopen() { m_serial.Reopen(); }
+
+void CCommInterface::Transact(const std::string &command, std::string &response, unsigned timeoutMs) {
+  m_serial.SetReadTimeout(timeoutMs);
+  m_serial.Write(command);
+  std::string line;
+  try {
+    line = m_serial.ReadLine();
+  } catch (const CException &) {
+    // Whatever went wrong on the way in, the caller sees a missing answer.
+    throw CCommInterfaceException(IDS_RECEIVE_TIMEOUT);
+  }
+  response = std::move(line);
+}
+
+namespace {
+
+std::string Numbered(char letter, int n) {
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "%c%02d\r", letter, n);
+  return buf;
+}
+
+} // namespace
+
+void CCommInterface::SelectGroup(int group) {
+  std::string response;
+  Transact(Numbered('G', group), response, 1000);
+  if (!response.starts_with("Denter item"))
+    throw CCommInterfaceException(IDS_INVALID_G_RESPONSE);
+}
+
+void CCommInterface::SelectItem(int item) {
+  std::string response;
+  Transact(Numbered('I', item), response, 1000);
+  if (response.empty() || response[0] != 'D')
+    throw CCommInterfaceException(IDS_INVALID_I_RESPONSE);
+}
+
+std::string CCommInterface::ReadItem(int item) {
+  SelectItem(item);
+  std::string response;
+  Transact("D\r", response, 1000);
+  if (response.empty() || response[0] != 'D')
+    throw CCommInterfaceException(IDS_INVALID_D_RESPONSE);
+  return response.substr(1);
+}
+
+void CCommInterface::WriteItem(int item, const std::string &value) {
+  SelectItem(item);
+  std::string response;
+  Transact("D" + value + "\r", response, 1000);
+}

@@ -1,0 +1,258 @@
+#include "serial_io.h"
+
+#include "platform/codepage.h"
+#include "platform/posix_serial.h"
+#include "port_map.h"
+#include "resources/message_format.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+// A line that long without a carriage return is babble, not an answer: the
+// longest reply of the instrument is a few dozen characters.
+constexpr std::size_t kMaxLineBytes = 4096;
+
+// Serial devices belong to this group on the common distributions.
+constexpr const char *kSerialGroup = "dialout";
+
+std::string PermissionReason(const std::string &path) {
+  // The group the device belongs to, or the usual one when it belongs to root.
+  const struct group *gr = nullptr;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && st.st_gid != 0)
+    gr = ::getgrgid(st.st_gid);
+  if (!gr)
+    gr = ::getgrnam(kSerialGroup);
+  if (!gr)
+    return LoadString(IDS_PORT_REASON_DENIED);
+  const gid_t gid = gr->gr_gid;
+  const std::string groupName = gr->gr_name;
+
+  bool inSession = ::getegid() == gid;
+  int count = ::getgroups(0, nullptr);
+  std::vector<gid_t> groups(static_cast<std::size_t>(count > 0 ? count : 0) + 1);
+  count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+  for (int i = 0; i < count && !inSession; ++i)
+    inSession = groups[static_cast<std::size_t>(i)] == gid;
+  if (inSession)
+    return LoadString(IDS_PORT_REASON_DENIED); // something other than the group
+
+  // Listed in the group database but not in this session's groups: the
+  // membership takes effect at the next login.
+  bool listed = false;
+  if (const passwd *pw = ::getpwuid(::geteuid())) {
+    const std::string user = pw->pw_name ? pw->pw_name : "";
+    listed = pw->pw_gid == gid;
+    if (const struct group *again = ::getgrgid(gid)) {
+      for (char **m = again->gr_mem; m && *m && !listed; ++m)
+        listed = user == *m;
+    }
+  }
+  return FormatMessageId(listed ? IDS_PORT_REASON_RELOGIN : IDS_PORT_REASON_NO_GROUP, {groupName});
+}
+
+CommTimeouts StandardTimeouts() {
+  CommTimeouts t;
+  t.ReadIntervalTimeout = 1000;
+  t.ReadTotalTimeoutMultiplier = 0;
+  t.ReadTotalTimeoutConstant = 1000;
+  t.WriteTotalTimeoutMultiplier = 0;
+  t.WriteTotalTimeoutConstant = 0;
+  return t;
+}
+
+} // namespace
+
+CSerialIO::CSerialIO() = default;
+
+CSerialIO::~CSerialIO() { Close(); }
+
+std::string CSerialIO::DeviceName(int port) {
+  return (port < 10 ? "COM" : "\\\\.\\COM") + std::to_string(port);
+}
+
+void CSerialIO::Open(int port) {
+  m_portName = DeviceName(port);
+  m_portNumber = port;
+  Close();
+  m_devicePath.clear();
+  if (!CComPortMap().TryResolve(port, m_devicePath)) {
+    std::string text = FormatString(LoadString(IDS_PORT_OPEN_FAILED), m_portName);
+    throw CSerialIOException(IDS_PORT_OPEN_FAILED, text + "\n" + LoadString(IDS_PORT_REASON_NOT_PRESENT));
+  }
+  OpenResolved();
+}
+
+void CSerialIO::OpenDevice(const std::string &path) {
+  m_portName = path;
+  m_portNumber = 0;
+  m_devicePath = path;
+  Close();
+  OpenResolved();
+}
+
+void CSerialIO::OpenResolved() {
+  auto result = CPosixSerial::Open(m_devicePath);
+  if (result.port) {
+    m_port = std::move(result.port);
+    return;
+  }
+  std::string name = m_portName == m_devicePath ? m_portName : m_portName + " (" + m_devicePath + ")";
+  std::string text = FormatString(LoadString(IDS_PORT_OPEN_FAILED), name);
+  switch (result.failure) {
+  case CPosixSerial::OpenFailure::InUse:
+    text += "\n" + LoadString(IDS_PORT_REASON_IN_USE);
+    break;
+  case CPosixSerial::OpenFailure::Permission:
+    text += "\n" + PermissionReason(m_devicePath);
+    break;
+  case CPosixSerial::OpenFailure::NotPresent:
+    text += "\n" + LoadString(IDS_PORT_REASON_NOT_PRESENT);
+    break;
+  default:
+    break;
+  }
+  throw CSerialIOException(IDS_PORT_OPEN_FAILED, text);
+}
+
+void CSerialIO::Configure(std::uint32_t baud, std::uint8_t byteSize, std::uint8_t parity,
+                          std::uint8_t stopBits) {
+  m_settings.BaudRate = baud;
+  m_settings.ByteSize = byteSize;
+  m_settings.Parity = parity;
+  m_settings.StopBits = stopBits;
+  if (!m_port || !m_port->Configure(baud, byteSize, parity, stopBits))
+    throw CSerialIOException(IDS_PORT_SETTINGS_FAILED);
+  m_timeouts = StandardTimeouts();
+  ApplyTimeouts();
+}
+
+void CSerialIO::Reopen() {
+  Close();
+  if (m_portNumber > 0) {
+    // Ask the map again: the user may have pointed the number elsewhere.
+    std::string device;
+    if (CComPortMap().TryResolve(m_portNumber, device))
+      m_devicePath = device;
+  }
+  OpenResolved();
+  if (m_settings.BaudRate != 0 &&
+      !m_port->Configure(m_settings.BaudRate, m_settings.ByteSize, m_settings.Parity, m_settings.StopBits))
+    throw CSerialIOException(IDS_PORT_SETTINGS_FAILED);
+  m_timeouts = StandardTimeouts();
+  ApplyTimeouts();
+}
+
+void CSerialIO::ApplyTimeouts() {
+  // The time-outs are kept here and applied by every read; only a closed
+  // port can refuse them.
+  if (!m_port)
+    throw CSerialIOException(IDS_PORT_SETTINGS_FAILED);
+}
+
+void CSerialIO::SetReadTimeout(std::uint32_t milliseconds) {
+  if (!m_port)
+    throw CSerialIOException(IDS_PORT_SETTINGS_FAILED);
+  m_timeouts.ReadTotalTimeoutConstant = milliseconds;
+  ApplyTimeouts();
+}
+
+void CSerialIO::Write(const std::string &text) {
+  if (!m_port)
+    return; // the read that follows reports the failure
+  std::string bytes = Utf8ToCodePage(text, GetLinkCodePage());
+  m_port->Write(bytes.data(), bytes.size(), m_abortFd);
+}
+
+std::chrono::milliseconds CSerialIO::CharTimeout() const {
+  // A one-byte read waits the multiplier once plus the constant; the
+  // interval time-out never starts for a single byte.
+  return milliseconds(std::uint64_t(m_timeouts.ReadTotalTimeoutMultiplier) +
+                      m_timeouts.ReadTotalTimeoutConstant);
+}
+
+bool CSerialIO::ReadRaw(std::string &raw) {
+  raw.clear();
+  if (!m_port)
+    return false;
+  unsigned char byte = 0;
+  if (m_port->ReadByte(byte, CharTimeout(), m_abortFd) != CPosixSerial::ReadResult::Byte)
+    return false;
+  raw += static_cast<char>(byte);
+  if (IsLeadByte(GetLinkCodePage(), byte)) {
+    if (m_port->ReadByte(byte, CharTimeout(), m_abortFd) != CPosixSerial::ReadResult::Byte)
+      return false;
+    raw += static_cast<char>(byte);
+  }
+  return true;
+}
+
+bool CSerialIO::ReadChar(std::string &ch) {
+  std::string raw;
+  if (!ReadRaw(raw))
+    return false;
+  ch = CodePageToUtf8(raw, GetLinkCodePage());
+  return true;
+}
+
+void CSerialIO::SkipToCarriageReturn() {
+  // Drop the rest of an overlong line so the next read starts on a fresh
+  // one. A peer that never stops talking costs one more time-out, no more.
+  if (!m_port)
+    return;
+  const auto timeout = CharTimeout();
+  const auto deadline = Clock::now() + timeout;
+  unsigned char byte = 0;
+  while (Clock::now() < deadline) {
+    if (m_port->ReadByte(byte, timeout, m_abortFd) != CPosixSerial::ReadResult::Byte || byte == '\r')
+      return;
+  }
+}
+
+std::string CSerialIO::ReadLine() {
+  const CodePage cp = GetLinkCodePage();
+  std::string line;
+  std::size_t bytes = 0;
+  bool cut = false; // a NUL ended the text; the rest of the line is dropped
+  std::string raw;
+  for (;;) {
+    if (!ReadRaw(raw))
+      throw CSerialIOException(IDS_RECEIVE_TIMEOUT);
+    if (raw[0] == '\r')
+      return line;
+    bytes += raw.size();
+    bool ends = false;
+    if (raw.size() == 2 && raw[1] == '\r') {
+      // A lead byte cut off by the end of the line: keep the line end rather
+      // than swallow it and run into the next answer.
+      raw.resize(1);
+      ends = true;
+    }
+    if (raw == std::string(1, '\0'))
+      cut = true;
+    if (!cut)
+      line += CodePageToUtf8(raw, cp);
+    if (ends)
+      return line;
+    if (bytes >= kMaxLineBytes) {
+      SkipToCarriageReturn();
+      throw CSerialIOException(IDS_RECEIVE_TIMEOUT);
+    }
+  }
+}
+
+void CSerialIO::Close() { m_port.reset(); }
+
+bool CSerialIO::IsOpen() const { return m_port != nullptr; }
+
+void CSerialIO::SetAbortFd(int fd) { m_abortFd = fd; }
