@@ -1,0 +1,208 @@
+#include "update_io_thread.h"
+
+#include "link/comm_interface.h"
+#include "resources/ui_host.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fcntl.h>
+#include <locale.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <sys/eventfd.h>
+#endif
+#if defined(__APPLE__)
+#include <xlocale.h>
+#endif
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto PollerLockTimeout = 500ms;
+constexpr auto IdlePause = 100ms;
+
+// The items polled for live values 0 to 3.
+constexpr const char *ItemCommands[CUpdateIOThread::LiveCount] = {"I04\r", "I05\r", "I03\r", "I02\r"};
+
+locale_t ClassicLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return c;
+}
+
+} // namespace
+
+CUpdateIOThread::CUpdateIOThread() {
+#if defined(__linux__)
+  m_abortReadFd = m_abortWriteFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+#else
+  int fds[2];
+  if (::pipe(fds) == 0) {
+    for (int fd : fds) {
+      ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    m_abortReadFd = fds[0];
+    m_abortWriteFd = fds[1];
+  }
+#endif
+}
+
+CUpdateIOThread::~CUpdateIOThread() {
+  Stop();
+  // An interface still attached must not keep polling a descriptor that is
+  // about to be closed (and may be reused for something else).
+  if (CCommInterface *protocol = m_protocol.load())
+    protocol->Serial().SetAbortFd(-1);
+  if (m_abortReadFd >= 0)
+    ::close(m_abortReadFd);
+  if (m_abortWriteFd >= 0 && m_abortWriteFd != m_abortReadFd)
+    ::close(m_abortWriteFd);
+}
+
+void CUpdateIOThread::Start() {
+  if (m_thread.joinable() || StopRequested())
+    return;
+  m_thread = std::thread([this] { Run(); });
+}
+
+void CUpdateIOThread::RequestStop() {
+  {
+    std::lock_guard lock(m_stopMutex);
+    if (m_stopRequested.exchange(true))
+      return;
+  }
+  m_stopSignal.notify_all();
+  if (m_abortWriteFd >= 0) {
+#if defined(__linux__)
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(m_abortWriteFd, &one, sizeof one);
+#else
+    const char one = 1;
+    [[maybe_unused]] ssize_t n = ::write(m_abortWriteFd, &one, 1);
+#endif
+  }
+}
+
+void CUpdateIOThread::Stop() {
+  RequestStop();
+  if (m_thread.joinable())
+    m_thread.join();
+}
+
+bool CUpdateIOThread::IsRunning() const { return m_thread.joinable() && !StopRequested(); }
+
+bool CUpdateIOThread::Lock() {
+  if (m_mutex.Lock(m_lockTimeout.load()))
+    return true;
+  AfxMessageBox("Error", MB_OK);
+  return false;
+}
+
+void CUpdateIOThread::Unlock() { m_mutex.Unlock(); }
+
+CLinkLock CUpdateIOThread::ScopedLock() {
+  if (!Lock())
+    return CLinkLock();
+  // Lock has just added a level; the guard takes over that one.
+  CLinkLock lock = CLinkLock::Adopt(m_mutex);
+  return lock;
+}
+
+bool CUpdateIOThread::SetProtocol(CCommInterface *protocol) {
+  CLinkLock lock = ScopedLock();
+  if (!lock)
+    return false;
+  CCommInterface *old = m_protocol.load();
+  if (old == protocol)
+    return true;
+  if (old)
+    old->Serial().SetAbortFd(-1);
+  if (protocol)
+    protocol->Serial().SetAbortFd(m_abortReadFd);
+  m_protocol.store(protocol);
+  return true;
+}
+
+std::string CUpdateIOThread::GetLiveText(int index) const {
+  if (index < 0 || index >= LiveCount)
+    return std::string();
+  std::lock_guard lock(m_liveMutex);
+  return m_liveTexts[index];
+}
+
+double CUpdateIOThread::GetLiveValue(int index) const {
+  if (index < 0 || index >= LiveCount)
+    return 0.0;
+  std::lock_guard lock(m_liveMutex);
+  return m_liveValues[index];
+}
+
+double CUpdateIOThread::ReadLiveValue(const std::string &text) {
+  // The instrument always writes a '.' decimal point; the user's locale (a
+  // German one would stop at the '.') has no say here.
+  locale_t previous = uselocale(ClassicLocale());
+  double value = 0.0;
+  int fields = std::sscanf(text.c_str(), "%lf", &value);
+  uselocale(previous);
+  // "inf" or "nan" from a garbled line would poison every scale computed
+  // from the value; they count as no number.
+  if (fields != 1 || !std::isfinite(value))
+    return 0.0;
+  return value;
+}
+
+void CUpdateIOThread::Run() {
+  while (!StopRequested())
+    RunCycle();
+}
+
+void CUpdateIOThread::RunCycle() {
+  CLinkLock lock(m_mutex, PollerLockTimeout);
+  if (!lock)
+    return;
+  CCommInterface *protocol = m_protocol.load();
+  if (!protocol) {
+    m_error.store(false);
+    Pause(IdlePause);
+    ++m_cycles;
+    return;
+  }
+  try {
+    std::string response;
+    protocol->Transact("G01\r", response, m_transactTimeoutMs.load());
+    for (int i = 0; i < LiveCount; ++i)
+      Poll(*protocol, ItemCommands[i], i);
+  } catch (const std::exception &) {
+    // A transaction cut short because we are stopping is no fault of the
+    // instrument; the owner is gone or going and must not be told otherwise.
+    if (!StopRequested())
+      m_error.store(true);
+    Pause(IdlePause);
+  }
+  ++m_cycles;
+}
+
+void CUpdateIOThread::Poll(CCommInterface &protocol, const char *itemCommand, int index) {
+  const unsigned timeout = m_transactTimeoutMs.load();
+  std::string response;
+  protocol.Transact(itemCommand, response, timeout);
+  std::string reply;
+  protocol.Transact("D\r", reply, timeout);
+  // The first character is the instrument's D; what follows is the value.
+  std::string text = reply.empty() ? std::string() : reply.substr(1);
+  const auto first = text.find_first_not_of(" \t");
+  std::string live = first == std::string::npos ? std::string() : text.substr(first);
+  const double value = ReadLiveValue(text);
+  std::lock_guard liveLock(m_liveMutex);
+  m_liveTexts[index] = std::move(live);
+  m_liveValues[index] = value;
+}
+
+void CUpdateIOThread::Pause(std::chrono::milliseconds duration) {
+  std::unique_lock lock(m_stopMutex);
+  m_stopSignal.wait_for(lock, duration, [this] { return StopRequested(); });
+}
