@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,9 +55,10 @@ struct SimOptions {
   // The in-memory transcript keeps at most this many lines (oldest dropped).
   std::size_t transcriptLimit = 100000;
 
-  // The simulated input at start: a slow wave around mid-range with a little
-  // noise, unless inputPercent is set to a value >= -50 (a fixed input).
-  double inputPercent = -100.0;
+  // The simulated input at start, in percent of the input type's range: a
+  // fixed value, or (unset) a slow wave around mid-range with a little noise.
+  std::optional<double> inputPercent;
+  bool openCircuit = false;
   std::uint32_t noiseSeed = 1;
 
   // After a hang-up fault the simulator opens a new pty after this pause and
