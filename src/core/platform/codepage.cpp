@@ -65,18 +65,16 @@ Converter &FromCodePage(CodePage cp) {
   return cp == CodePage::CP932 ? cp932 : cp1252;
 }
 
-// Length of the UTF-8 sequence that starts with this byte; 1 for a byte that
-// cannot start one, so a broken sequence costs one '?' per byte.
+// How many bytes at the front of the text make one unconvertible character:
+// a whole sequence, or the start of one that is cut short, or a single byte
+// that cannot start a sequence. Each becomes one '?'.
 std::size_t Utf8SequenceLength(std::string_view text) {
   auto b = static_cast<unsigned char>(text[0]);
   std::size_t n = b < 0xC2 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF5 ? 4 : 1;
-  if (n > text.size())
-    return 1;
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-      return 1;
-  }
-  return n;
+  std::size_t i = 1;
+  while (i < n && i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+    ++i;
+  return i;
 }
 
 } // namespace

@@ -1,0 +1,157 @@
+// The COM port list: record texts, order and duplicates, and the two Linux
+// sources read from a made-up sysfs and device folder.
+#include "link/port_enum.h"
+#include "link/port_map.h"
+#include "test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Names(const std::vector<CPortRecord> &list) {
+  std::vector<std::string> names;
+  for (const auto &r : list)
+    names.push_back(r.name);
+  return names;
+}
+
+TEST(PortRecords, DecimalText) {
+  EXPECT_TRUE(IsDecimalText("3", false));
+  EXPECT_TRUE(IsDecimalText("012", false));
+  EXPECT_FALSE(IsDecimalText("", false));
+  EXPECT_FALSE(IsDecimalText("", true));
+  EXPECT_FALSE(IsDecimalText("3:", false));
+  EXPECT_TRUE(IsDecimalText("3:", true));
+  EXPECT_FALSE(IsDecimalText("x", true));
+  EXPECT_FALSE(IsDecimalText("3 ", true));
+  EXPECT_FALSE(IsDecimalText("-3", false));
+}
+
+TEST(PortRecords, DeviceNameGetsThePortAppendedUnlessItNamesIt) {
+  EXPECT_EQ(MakeDeviceRecord(3, "USB Serial Port (COM3)", "/dev/ttyUSB0").display, "USB Serial Port (COM3)");
+  EXPECT_EQ(MakeDeviceRecord(3, "USB Serial Port", "/dev/ttyUSB0").display, "USB Serial Port (COM3)");
+  EXPECT_EQ(MakeDeviceRecord(3, "", "/dev/ttyUSB0").display, " (COM3)");
+  EXPECT_EQ(MakeDeviceRecord(3, "Adapter on COM30", "/dev/ttyUSB0").display, "Adapter on COM30");
+  EXPECT_EQ(MakeDeviceRecord(3, "Adapter on com3", "/dev/ttyUSB0").display, "Adapter on com3 (COM3)");
+  CPortRecord r = MakeDeviceRecord(12, "x", "/dev/ttyACM0");
+  EXPECT_EQ(r.name, "COM12");
+  EXPECT_EQ(r.device, "/dev/ttyACM0");
+}
+
+TEST(PortRecords, MapRecordShowsTheDevicePath) {
+  CPortRecord r = MakeMapRecord(7, "/dev/pts/4");
+  EXPECT_EQ(r.name, "COM7");
+  EXPECT_EQ(r.display, "/dev/pts/4");
+  EXPECT_EQ(PortNumber(r), 7);
+}
+
+TEST(PortRecords, NumbersSortNumerically) {
+  std::vector<CPortRecord> list = {MakeMapRecord(10, "a"), MakeMapRecord(9, "b"), MakeMapRecord(2, "c"),
+                                   MakeMapRecord(1, "d")};
+  MergePortRecords(list);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM2", "COM9", "COM10"}));
+}
+
+TEST(PortRecords, FirstRecordOfAPortWins) {
+  std::vector<CPortRecord> list = {MakeDeviceRecord(3, "FTDI", "/dev/ttyUSB0"),
+                                   MakeDeviceRecord(1, "x", "/dev/ttyS0"),
+                                   MakeMapRecord(3, "/dev/serial/by-id/usb-FTDI"),
+                                   MakeMapRecord(5, "/dev/pts/2"), MakeMapRecord(3, "/dev/other")};
+  MergePortRecords(list);
+  ASSERT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM3", "COM5"}));
+  EXPECT_EQ(list[1].display, "FTDI (COM3)");
+  EXPECT_EQ(list[2].display, "/dev/pts/2");
+}
+
+TEST(PortRecords, EmptyListStaysEmpty) {
+  std::vector<CPortRecord> list;
+  MergePortRecords(list);
+  EXPECT_TRUE(list.empty());
+}
+
+class PortEnumTest : public ::testing::Test {
+protected:
+  PortEnumTest() {
+    fs::create_directories(dev);
+    // A UART, a placeholder UART, an FTDI adapter, a CDC-ACM device without
+    // USB strings, and a console that is no serial port.
+    AddTty("ttyS0", "devices/platform/serial8250/ttyS0");
+    WriteWholeFile(sys + "/ttyS0/type", "4\n");
+    AddTty("ttyS1", "devices/platform/serial8250/ttyS1");
+    WriteWholeFile(sys + "/ttyS1/type", "0\n");
+    std::string usb = root + "/devices/pci0000:00/usb1/1-2";
+    AddTty("ttyUSB0", "devices/pci0000:00/usb1/1-2/1-2:1.0/ttyUSB0");
+    WriteWholeFile(usb + "/idVendor", "0403\n");
+    WriteWholeFile(usb + "/manufacturer", "FTDI\n");
+    WriteWholeFile(usb + "/product", "FT232R USB UART\n");
+    AddTty("ttyACM0", "devices/pci0000:00/usb1/1-3/1-3:1.0");
+    AddTty("tty1", "devices/virtual/tty1");
+  }
+
+  void AddTty(const std::string &name, const std::string &deviceDir) {
+    fs::create_directories(root + "/" + deviceDir);
+    fs::create_directories(sys + "/" + name);
+    fs::create_symlink(root + "/" + deviceDir, sys + "/" + name + "/device");
+    WriteWholeFile(dev + "/" + name, "");
+  }
+
+  ScopedTestHome home;
+  std::string root = home.File("sys");
+  std::string sys = home.File("sys/class/tty");
+  std::string dev = home.File("dev");
+  CComPortMap map{home.File("ports"), sys};
+};
+
+TEST_F(PortEnumTest, ListsSerialDevicesAndMapEntries) {
+  WriteWholeFile(dev + "/pts7", "");
+  ASSERT_EQ(map.Register(dev + "/pts7", 9), 9);
+  map.Register(home.File("gone"), 11); // the device of COM11 is not there
+  std::vector<CPortRecord> list = {MakeMapRecord(99, "stale")};
+  EnumeratePorts(list, map, sys, dev);
+
+  ASSERT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM2", "COM3", "COM9"}));
+  EXPECT_EQ(list[0].display, dev + "/ttyS0 (COM1)");
+  EXPECT_EQ(list[0].device, dev + "/ttyS0");
+  // ttyACM0 comes first by name and gets the first free number.
+  EXPECT_EQ(list[1].display, dev + "/ttyACM0 (COM2)");
+  EXPECT_EQ(list[2].display, "FTDI FT232R USB UART (COM3)");
+  EXPECT_EQ(list[2].device, dev + "/ttyUSB0");
+  EXPECT_EQ(list[3].display, dev + "/pts7");
+}
+
+TEST_F(PortEnumTest, NumbersStayAcrossEnumerations) {
+  std::vector<CPortRecord> first;
+  EnumeratePorts(first, map, sys, dev);
+  // A new adapter that sorts first by name must not take the others' numbers.
+  AddTty("ttyACL0", "devices/x"); // not a serial name: ignored
+  AddTty("ttyACM1", "devices/pci0000:00/usb1/1-4/1-4:1.0");
+  CComPortMap again{home.File("ports"), sys};
+  std::vector<CPortRecord> second;
+  EnumeratePorts(second, again, sys, dev);
+  ASSERT_EQ(Names(second), (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4"}));
+  EXPECT_EQ(second[1].device, dev + "/ttyACM0");
+  EXPECT_EQ(second[2].device, dev + "/ttyUSB0");
+  EXPECT_EQ(second[3].device, dev + "/ttyACM1");
+}
+
+TEST_F(PortEnumTest, DeviceWithoutNodeOrSysfsDeviceIsLeftOut) {
+  fs::remove(dev + "/ttyUSB0");
+  fs::create_directories(sys + "/ttyUSB5"); // no device link
+  WriteWholeFile(dev + "/ttyUSB5", "");
+  std::vector<CPortRecord> list;
+  EnumeratePorts(list, map, sys, dev);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM2"}));
+}
+
+TEST_F(PortEnumTest, UnreadableSourcesGiveAnEmptyList) {
+  CComPortMap nowhere{home.File("no-ports"), home.File("no-sys")};
+  std::vector<CPortRecord> list = {MakeMapRecord(1, "x")};
+  EnumeratePorts(list, nowhere, home.File("no-sys"), dev);
+  EXPECT_TRUE(list.empty());
+}
+
+} // namespace
