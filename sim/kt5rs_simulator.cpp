@@ -295,10 +295,12 @@ void CKT5RSSimulator::Impl::Serve() {
     }
 
     bool streamEndless = false;
+    bool pace = false;
     {
       std::lock_guard lock(mx);
       engine.Advance(now);
       streamEndless = endless;
+      pace = opt.pace;
     }
     while (!m_in.empty() && m_in.front().arrival <= now) {
       InLine line = std::move(m_in.front());
@@ -313,7 +315,8 @@ void CKT5RSSimulator::Impl::Serve() {
       while (!m_out.empty() && m_out.back().endless && m_out.back().sent == 0)
         m_out.pop_back();
     if (streamEndless && m_out.empty()) {
-      // The stream always runs at the line rate, in small bursts.
+      // Paced, the stream runs at the line rate in small bursts; otherwise as
+      // fast as the line takes it.
       std::string chunk;
       for (int i = 0; i < 4; ++i)
         chunk += kEndlessPattern;
@@ -323,8 +326,8 @@ void CKT5RSSimulator::Impl::Serve() {
       l.endless = true;
       const auto start = std::max(now, m_lastDue);
       for (std::size_t i = 0; i < chunk.size(); ++i)
-        l.due.push_back(start + kByteTime * static_cast<long>(i - i % 11));
-      m_lastDue = l.due.back() + kByteTime;
+        l.due.push_back(pace ? start + kByteTime * static_cast<long>(i - i % 11) : start);
+      m_lastDue = l.due.back() + (pace ? Clock::duration(kByteTime) : Clock::duration::zero());
       m_out.push_back(std::move(l));
     }
     const bool full = SendDue(now);
