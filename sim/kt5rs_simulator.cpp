@@ -311,9 +311,8 @@ void CKT5RSSimulator::Impl::Serve() {
     }
     if (m_master < 0)
       continue;
-    if (!streamEndless) // a cleared endless line stops at once
-      while (!m_out.empty() && m_out.back().endless && m_out.back().sent == 0)
-        m_out.pop_back();
+    if (!streamEndless) // a cleared endless line stops at once, even mid-burst
+      std::erase_if(m_out, [](const OutLine &l) { return l.endless; });
     if (streamEndless && m_out.empty()) {
       // Paced, the stream runs at the line rate in small bursts; otherwise as
       // fast as the line takes it.
@@ -350,6 +349,8 @@ void CKT5RSSimulator::Impl::Serve() {
     }
     if (!m_in.empty())
       deadline = std::min(deadline, m_in.front().arrival);
+    if (streamEndless && m_out.empty())
+      deadline = now; // the next burst of the stream
     auto left = std::max(Clock::duration::zero(), deadline - Clock::now());
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
     timespec ts{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
@@ -380,9 +381,10 @@ void CKT5RSSimulator::Impl::ReadInput(Clock::time_point now) {
   }
   for (ssize_t i = 0; i < r; ++i) {
     const char c = buf[i];
+    // Paced, a byte is taken once its ten bits have come in.
     Clock::time_point arrival = now;
     if (pace)
-      arrival = std::max(now, m_lastArrival + kByteTime);
+      arrival = std::max(now, m_lastArrival) + kByteTime;
     m_lastArrival = arrival;
     if (c == '\r') {
       m_in.push_back({std::move(m_inText), arrival, m_inOverlong});
@@ -476,10 +478,11 @@ void CKT5RSSimulator::Impl::Enqueue(std::string bytes, Clock::time_point start, 
   l.hangUp = hangUp;
   l.record = record;
   const Clock::duration step = pace ? Clock::duration(kByteTime) : Clock::duration::zero();
+  // Paced, a byte leaves once its ten bits are on the line.
   auto t = std::max(start, m_lastDue);
   for (std::size_t i = 0; i < l.bytes.size(); ++i) {
-    l.due.push_back(t);
     t += step;
+    l.due.push_back(t);
     if (i + 1 < l.bytes.size())
       t += gap;
   }
