@@ -27,10 +27,8 @@ std::string Transact(CCommInterface &comm, const std::string &command) {
 }
 
 // The reply with its first `skip` characters taken off.
-std::string_view After(const std::string &reply, std::size_t skip) {
-  std::string_view rest = reply;
-  rest.remove_prefix(std::min(skip, rest.size()));
-  return rest;
+std::string After(const std::string &reply, std::size_t skip) {
+  return reply.substr(std::min(skip, reply.size()));
 }
 
 // Reads `count` numbers like "%lf %lf ..."; a reply that holds fewer is not
@@ -49,7 +47,7 @@ template <std::size_t N> std::array<double, N> ScanNumbers(std::string_view text
 void CParKT7W::VerifyDeviceModel(CCommInterface &comm) {
   comm.SelectItem(90);
   const std::string reply = Transact(comm, "D2\r");
-  const std::string_view name = After(reply, 1).substr(0, GetModelName().size());
+  const std::string name = After(reply, 1).substr(0, GetModelName().size());
   if (name != GetModelName())
     throw CParameterException(IDS_DEVICE_NOT_SUPPORTED);
 }
@@ -69,7 +67,8 @@ bool CParKT7W::CheckEditSwitch(CCommInterface &comm) {
   const std::string reply = Transact(comm, "DW\r");
   comm.SelectGroup(1);
   if (!reply.empty() && reply.front() == 'D') {
-    std::string_view rest = After(reply, 1);
+    const std::string text = After(reply, 1);
+    std::string_view rest = text;
     int switches = 0;
     if (ScanInt(rest, switches) && (switches & 0x80) != 0)
       return true;
@@ -137,7 +136,8 @@ void CParKT7W::ReadFromDevice(CCommInterface *comm, int block, int item) {
   if (sel(3, 1)) {
     comm->SelectItem(62);
     Transact(*comm, "DR\r");
-    std::string_view rest = After(Transact(*comm, "DZ\r"), 1);
+    const std::string text = After(Transact(*comm, "DZ\r"), 1);
+    std::string_view rest = text;
     int points = 0;
     if (!ScanInt(rest, points))
       throw CCommInterfaceException(IDS_INVALID_D_RESPONSE);
@@ -183,12 +183,12 @@ void CParKT7W::ReadFromDevice(CCommInterface *comm, int block, int item) {
   }
   if (sel(5, 2)) {
     comm->SelectItem(20);
-    SetValueString(5, 2, std::string(After(Transact(*comm, "DS\r"), 2)));
+    SetValueString(5, 2, After(Transact(*comm, "DS\r"), 2));
     AddProgress(1);
   }
   auto readInfo = [&](const char *command) {
     comm->SelectItem(90);
-    return std::string(After(Transact(*comm, command), 1));
+    return After(Transact(*comm, command), 1);
   };
   if (sel(6, 0))
     m_model = readInfo("D0\r");
