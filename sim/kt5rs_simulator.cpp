@@ -103,9 +103,10 @@ public:
   FILE *log = nullptr;
 
 private:
-  void OpenPty();
+  std::string OpenPty(); // the slave path
   void ClosePty();
-  void RegisterPort(int preferred);
+  // Registers the path (when so configured) and publishes it with its number.
+  void Publish(const std::string &path, int preferred);
   void Serve();
   void ReadInput(Clock::time_point now);
   void Dispatch(InLine line);
@@ -133,7 +134,7 @@ private:
 
 // ---------------------------------------------------------------- pty
 
-void CKT5RSSimulator::Impl::OpenPty() {
+std::string CKT5RSSimulator::Impl::OpenPty() {
   int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (master < 0)
     throw std::runtime_error(std::string("posix_openpt: ") + std::strerror(errno));
@@ -168,8 +169,7 @@ void CKT5RSSimulator::Impl::OpenPty() {
   }
   m_master = master;
   m_slave = slave;
-  std::lock_guard lock(mx);
-  slavePath = name;
+  return name;
 }
 
 void CKT5RSSimulator::Impl::ClosePty() {
@@ -177,21 +177,21 @@ void CKT5RSSimulator::Impl::ClosePty() {
   CloseFd(m_slave);
 }
 
-void CKT5RSSimulator::Impl::RegisterPort(int preferred) {
-  if (!opt.registerPort)
-    return;
-  CComPortMap map = opt.portMapFolder.empty() ? CComPortMap() : CComPortMap(opt.portMapFolder);
-  std::string path;
-  int old = 0;
-  {
-    std::lock_guard lock(mx);
-    path = slavePath;
-    old = com;
+void CKT5RSSimulator::Impl::Publish(const std::string &path, int preferred) {
+  int n = 0;
+  if (opt.registerPort) {
+    CComPortMap map = opt.portMapFolder.empty() ? CComPortMap() : CComPortMap(opt.portMapFolder);
+    int old = 0;
+    {
+      std::lock_guard lock(mx);
+      old = com;
+    }
+    if (old > 0)
+      map.Unregister(old);
+    n = map.Register(path, preferred);
   }
-  if (old > 0)
-    map.Unregister(old);
-  const int n = map.Register(path, preferred);
   std::lock_guard lock(mx);
+  slavePath = path;
   com = n;
 }
 
@@ -202,8 +202,7 @@ void CKT5RSSimulator::Impl::Start() {
   if (m_wake < 0)
     throw std::runtime_error(std::string("eventfd: ") + std::strerror(errno));
   try {
-    OpenPty();
-    RegisterPort(opt.comPort);
+    Publish(OpenPty(), opt.comPort);
   } catch (const std::exception &e) {
     ClosePty();
     CloseFd(m_wake);
@@ -277,8 +276,7 @@ void CKT5RSSimulator::Impl::Serve() {
     if (m_master < 0) { // hung up: wait for the new line or the end
       if (m_reopenPending && now >= m_reopenAt) {
         try {
-          OpenPty();
-          RegisterPort(com);
+          Publish(OpenPty(), com);
           m_reopenPending = false;
         } catch (...) {
           ClosePty();
