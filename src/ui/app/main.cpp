@@ -1,0 +1,81 @@
+// The KT5RS configurator. With --simulate it also runs a simulated KT5RS on
+// a pseudo-terminal for the life of the program and offers it as a COM port.
+#include "app/vela_app.h"
+
+#include "kt5rs_simulator.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+  char c = 1;
+  [[maybe_unused]] ssize_t n = write(g_signalPipe[1], &c, 1);
+}
+
+// Ctrl+C or a kill must still reach the end of main, where the simulator
+// removes its COM entry; the signal is turned into an ordinary quit.
+void QuitOnTerminate(QObject *owner) {
+  if (pipe(g_signalPipe) != 0)
+    return;
+  auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
+  QObject::connect(notifier, &QSocketNotifier::activated, [] {
+    char c;
+    [[maybe_unused]] ssize_t n = read(g_signalPipe[0], &c, 1);
+    QCoreApplication::exit(0);
+  });
+  struct sigaction sa {};
+  sa.sa_handler = OnTerminate;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationVersion(QStringLiteral(VELA_VERSION));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Configurator for the KT5RS signal conditioner."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  QCommandLineOption simulate(QStringLiteral("simulate"),
+                              QStringLiteral("Run a simulated KT5RS instrument and offer it as a COM port."));
+  parser.addOption(simulate);
+  parser.process(app);
+
+  std::unique_ptr<CKT5RSSimulator> simulator;
+  if (parser.isSet(simulate)) {
+    simulator = std::make_unique<CKT5RSSimulator>();
+    try {
+      simulator->Start();
+    } catch (const std::exception &e) {
+      std::fprintf(stderr, "vela: cannot start the simulated instrument: %s\n", e.what());
+      return 1;
+    }
+    std::fprintf(stderr, "vela: simulated KT5RS on %s (%s)\n", simulator->ComName().c_str(),
+                 simulator->DevicePath().c_str());
+    QuitOnTerminate(&app);
+  }
+
+  {
+    CVELAApp theApp;
+    theApp.InitInstance();
+  }
+  // Stopping removes the simulator's COM entry from the user's port map.
+  if (simulator)
+    simulator->Stop();
+  return 0;
+}

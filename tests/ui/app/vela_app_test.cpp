@@ -1,0 +1,201 @@
+// The application's run: settings in a temporary configuration folder, the
+// display language from the locale or the stored choice, the main dialog
+// run again after every language switch and the end when it is closed.
+#include "../../core/resources/locale_env.h"
+#include "../modal_driver.h"
+#include "app/qt_settings_store.h"
+#include "app/vela_app.h"
+#include "mainwindow/vela_dlg.h"
+#include "model/par_base.h"
+#include "resources/language_module.h"
+#include "resources/settings_store.h"
+#include "resources/strings.h"
+#include "resources/template_builder.h"
+#include "test_env.h"
+
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <clocale>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RunSeen {
+  QString title;
+  QString languageButton;
+  QString connectButton;
+  QString locale;
+};
+
+// Records what one run of the main dialog shows, then acts on it.
+ModalDriver::Step OnMainDialog(RunSeen *seen, std::function<void(CVELADlg *)> act) {
+  return [=](QWidget *modal) {
+    auto *dlg = qobject_cast<CVELADlg *>(modal);
+    if (!dlg)
+      return false;
+    seen->title = dlg->windowTitle();
+    seen->languageButton = FindControl<QPushButton>(dlg, 1040)->text();
+    seen->connectButton = FindControl<QPushButton>(dlg, 1028)->text();
+    seen->locale = QLocale().name();
+    act(dlg);
+    return true;
+  };
+}
+
+void SwitchLanguage(CVELADlg *dlg) { FindControl<QPushButton>(dlg, 1040)->click(); }
+void CloseWindow(CVELADlg *dlg) { dlg->close(); }
+
+int StoredLanguage() {
+  CQtSettingsStore store;
+  return store.GetInt("Lang", "Number", -99);
+}
+
+TEST(VersionTitle, NoBlankBeforeTheVersion) {
+  EXPECT_EQ(CVELADlg::VersionTitle("KT5RS", "1.0.0"), "KT5RSCFG Version1.0.0");
+  EXPECT_EQ(CVELADlg::VersionTitle("KT5RS", VELA_VERSION), QStringLiteral("KT5RSCFG Version" VELA_VERSION));
+}
+
+TEST(VelaApp, LanguageSwitchRunsTheDialogAgainAndCloseEnds) {
+  ScopedTestHome home;
+  ScopedLocaleEnv env(nullptr, nullptr, "de_DE.UTF-8");
+  RunSeen first, second;
+  bool stayedOpen = false;
+  {
+    CVELAApp app(VELA_BIN_DIR);
+    ModalDriver driver({OnMainDialog(&first,
+                                     [&](CVELADlg *dlg) {
+                                       // Neither the cancel nor the default command ends the window.
+                                       QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                                       QApplication::sendEvent(dlg, &esc);
+                                       QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                                       QApplication::sendEvent(dlg, &enter);
+                                       stayedOpen =
+                                           dlg->isVisible() && QApplication::activeModalWidget() == dlg;
+                                       SwitchLanguage(dlg);
+                                     }),
+                        OnMainDialog(&second, CloseWindow)});
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(driver.Done());
+    EXPECT_EQ(driver.StepsTaken(), 2);
+    EXPECT_EQ(app.Language()->CurrentIndex(), 1);
+    // Nothing is shown any more.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  }
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(first.title, QStringLiteral("KT5RSCFG Version" VELA_VERSION));
+  EXPECT_EQ(first.languageButton, "Japanese");
+  EXPECT_EQ(first.connectButton, "Connect");
+  EXPECT_EQ(first.locale, "C");
+  EXPECT_EQ(second.title, first.title);
+  EXPECT_EQ(second.languageButton, "English");
+  EXPECT_EQ(second.connectButton, "接続");
+  EXPECT_EQ(second.locale, "ja_JP");
+  EXPECT_EQ(StoredLanguage(), 1);
+  // The application going away leaves the built-in English texts current.
+  EXPECT_EQ(LoadString(13000), "Connect");
+}
+
+TEST(VelaApp, StoredJapaneseSwitchesBackToEnglish) {
+  ScopedTestHome home;
+  ScopedLocaleEnv env(nullptr, nullptr, "de_DE.UTF-8");
+  CQtSettingsStore().SetInt("Lang", "Number", 1);
+  RunSeen first, second;
+  CVELAApp app(VELA_BIN_DIR);
+  ModalDriver driver({OnMainDialog(&first, SwitchLanguage), OnMainDialog(&second, CloseWindow)});
+  app.InitInstance();
+  EXPECT_TRUE(driver.Done());
+  EXPECT_EQ(first.connectButton, "接続");
+  EXPECT_EQ(second.connectButton, "Connect");
+  EXPECT_EQ(second.languageButton, "Japanese");
+  EXPECT_EQ(StoredLanguage(), 0);
+}
+
+TEST(VelaApp, MissingLibraryShowsTheMessageAndRunsInEnglish) {
+  ScopedTestHome home;
+  ScopedLocaleEnv env(nullptr, nullptr, "ja_JP.UTF-8");
+  QString message, messageTitle;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  RunSeen run;
+  CVELAApp app(home.Path()); // a folder without the library
+  ModalDriver driver({[&](QWidget *modal) {
+                        auto *box = qobject_cast<QMessageBox *>(modal);
+                        if (!box)
+                          return false;
+                        message = box->text();
+                        messageTitle = box->windowTitle();
+                        icon = box->icon();
+                        box->button(QMessageBox::Ok)->click();
+                        return true;
+                      },
+                      OnMainDialog(&run, CloseWindow)});
+  app.InitInstance();
+  EXPECT_TRUE(driver.Done());
+  EXPECT_EQ(message, "Can't load language module");
+  EXPECT_EQ(icon, QMessageBox::Critical);
+  EXPECT_EQ(messageTitle, "VELA");
+  EXPECT_EQ(run.connectButton, "Connect");
+  EXPECT_EQ(run.languageButton, "Japanese");
+  // The chosen language is kept, the toolkit follows it.
+  EXPECT_EQ(run.locale, "ja_JP");
+  EXPECT_EQ(StoredLanguage(), 1);
+}
+
+TEST(VelaApp, NumbersKeepTheirDecimalPoint) {
+  ScopedTestHome home;
+  ScopedLocaleEnv env(nullptr, nullptr, "de_DE.UTF-8");
+  // Where a locale with a decimal comma is installed, take it on purpose.
+  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  std::string printed;
+  RunSeen run;
+  CVELAApp app(VELA_BIN_DIR);
+  ModalDriver driver({OnMainDialog(&run, [&](CVELADlg *dlg) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4lf", 1.5);
+    printed = buf;
+    dlg->close();
+  })});
+  app.InitInstance();
+  EXPECT_EQ(printed, "1.5000");
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+}
+
+TEST(VelaDlg, WindowIsFixedAtTheTemplatesSize) {
+  CMemorySettingsStore store;
+  CLanguageModule lang(store, VELA_BIN_DIR);
+  CVELADlg dlg(lang);
+  RunSeen run;
+  QSize size, client;
+  ModalDriver driver({OnMainDialog(&run, [&](CVELADlg *d) {
+    size = d->size();
+    client = d->Client()->size();
+    d->close();
+  })});
+  EXPECT_EQ(dlg.RunModal(), 0);
+  DialogBaseUnits units = DialogBaseUnits::FromFont(dlg.font());
+  EXPECT_EQ(size, QSize(units.MapX(484), units.MapY(308)));
+  EXPECT_EQ(client, size);
+  EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
+  EXPECT_EQ(dlg.Model()->GetModelName(), "KT5RS");
+}
+
+TEST(VelaDlg, AltLSwitchesTheLanguage) {
+  CMemorySettingsStore store;
+  CLanguageModule lang(store, VELA_BIN_DIR);
+  lang.Load(0);
+  CVELADlg dlg(lang);
+  RunSeen run;
+  ModalDriver driver({OnMainDialog(&run, [](CVELADlg *d) {
+    QKeyEvent alt(QEvent::ShortcutOverride, Qt::Key_L, Qt::AltModifier);
+    QWidget *list = FindControl(d, 1006);
+    QApplication::sendEvent(list, &alt);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_L, Qt::AltModifier);
+    QApplication::sendEvent(list, &press);
+  })});
+  EXPECT_EQ(dlg.RunModal(), CVELADlg::kResultLanguageSwitch);
+  EXPECT_EQ(lang.CurrentIndex(), 1);
+}
+
+} // namespace
