@@ -9,6 +9,10 @@
 //
 // Threads: Start() runs one serving thread that owns the master side; every
 // other member may be called from any thread at any time.
+//
+// A command the instrument does not know, or a write it refuses, is answered
+// with a line that does not begin with D: E1 unknown group, E2 unknown or no
+// item, E3 unknown command, E4 value refused, E5 SW2-8 off.
 #pragma once
 
 #include <array>
@@ -97,7 +101,10 @@ struct SimState {
 
 // Calibration points, one pair per input type (group 99 item 5) and per output
 // type (group 99 item 4): converter counts and the true value in the unit of
-// the type, decimals of 1/10000.
+// the type, decimals of 1/10000. Both converters really give 0 % of the
+// type's range at 2000 counts and 100 % at 14000; points that say otherwise
+// make the instrument read or drive off by as much, like an instrument out of
+// calibration (a way to give the fine adjustments something to correct).
 struct SimCalPoint {
   int counts = 0;
   std::int32_t value = 0;
@@ -128,7 +135,8 @@ enum class SimFault {
   EndlessLine, // bytes without end and without a carriage return
   SlowUnder,   // the reply's bytes with gaps of faultTimeoutMs - faultMarginMs
   SlowOver,    // the reply's bytes with gaps of faultTimeoutMs + faultMarginMs
-  HangUp,      // half the reply, then the master side is closed
+  HangUp,      // half the reply, then the master side is closed; a new pty
+               // follows after reopenAfterHangupMs under the same COM number
 };
 
 // Parameter writes (commands that try to change the store).
