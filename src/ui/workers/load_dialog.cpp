@@ -81,6 +81,16 @@ void CLoadDialog::StartTransfer() {
 }
 
 void CLoadDialog::OnTick() {
+  // Nothing may leave a slot through Qt's event loop; a failure the dialog
+  // cannot report ends it as a transfer that did not complete.
+  try {
+    Tick();
+  } catch (...) {
+    Finish(Rejected);
+  }
+}
+
+void CLoadDialog::Tick() {
   if (m_bar)
     m_bar->setValue(m_model->GetProgress());
   if (!m_thread || !m_thread->IsFinished())

@@ -48,6 +48,7 @@ private:
   bool Run(CCommInterface *protocol, CParBase *model, bool upload);
   void StartTransfer();
   void OnTick();
+  void Tick();
   // Asks whether to try again until the answer is No or a restart succeeded.
   bool Retry();
   void Finish(int result);
