@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -41,24 +42,57 @@ void QuitOnTerminate(QObject *owner) {
   sigaction(SIGHUP, &sa, nullptr);
 }
 
+constexpr const char *kUsage =
+    "Usage: vela [--simulate]\n"
+    "Configurator for the KT5RS signal conditioner.\n\n"
+    "  --simulate     Run a simulated KT5RS instrument and offer it as a COM port.\n"
+    "  -h, --help     Show this help and end.\n"
+    "  -v, --version  Show the version and end.\n";
+
+// Help and version need no display, so they are answered before the
+// toolkit looks for one.
+bool AnswerInformationOptions(int argc, char **argv, int &exitCode) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view a(argv[i]);
+    if (a == "-h" || a == "--help" || a == "-?") {
+      std::fputs(kUsage, stdout);
+      exitCode = 0;
+      return true;
+    }
+    if (a == "-v" || a == "--version") {
+      std::printf("vela %s\n", VELA_VERSION);
+      exitCode = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+  int exitCode = 0;
+  if (AnswerInformationOptions(argc, argv, exitCode))
+    return exitCode;
+
   QApplication app(argc, argv);
   QApplication::setApplicationVersion(QStringLiteral(VELA_VERSION));
 
+  // What is left after the toolkit took its own options (-platform, -style).
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Configurator for the KT5RS signal conditioner."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  QCommandLineOption simulate(QStringLiteral("simulate"),
-                              QStringLiteral("Run a simulated KT5RS instrument and offer it as a COM port."));
+  QCommandLineOption simulate(QStringLiteral("simulate"));
   parser.addOption(simulate);
-  parser.process(app);
+  if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
+    std::fprintf(stderr, "vela: %s\n%s",
+                 parser.errorText().isEmpty() ? "unexpected argument" : qPrintable(parser.errorText()),
+                 kUsage);
+    return 2;
+  }
 
   std::unique_ptr<CKT5RSSimulator> simulator;
   if (parser.isSet(simulate)) {
     simulator = std::make_unique<CKT5RSSimulator>();
+    QuitOnTerminate(&app);
     try {
       simulator->Start();
     } catch (const std::exception &e) {
@@ -67,7 +101,6 @@ int main(int argc, char **argv) {
     }
     std::fprintf(stderr, "vela: simulated KT5RS on %s (%s)\n", simulator->ComName().c_str(),
                  simulator->DevicePath().c_str());
-    QuitOnTerminate(&app);
   }
 
   {

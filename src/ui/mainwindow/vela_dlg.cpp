@@ -39,6 +39,10 @@ void CVELADlg::BuildWindow() {
   CTemplateBuilder::ApplyWindowStyle(this, tpl);
   setFont(m_client->font());
   setFixedSize(m_client->size());
+  // No button is the window's default: the toolkit would otherwise promote
+  // the first one after the list, and Enter would press it.
+  for (QPushButton *button : m_client->findChildren<QPushButton *>())
+    button->setAutoDefault(false);
   m_client->show();
 }
 
@@ -87,7 +91,12 @@ void CVELADlg::keyPressEvent(QKeyEvent *event) {
     return;
   case Qt::Key_Return:
   case Qt::Key_Enter:
-    accept();
+    // Enter on a focused button presses that button; anywhere else it is
+    // the dialog's default command.
+    if (auto *button = qobject_cast<QPushButton *>(focusWidget()); button && button->isEnabled())
+      button->click();
+    else
+      accept();
     event->accept();
     return;
   default:

@@ -181,6 +181,32 @@ TEST(VelaDlg, WindowIsFixedAtTheTemplatesSize) {
   EXPECT_EQ(dlg.Model()->GetModelName(), "KT5RS");
 }
 
+TEST(VelaDlg, EnterPressesOnlyAFocusedButton) {
+  CMemorySettingsStore store;
+  CLanguageModule lang(store, VELA_BIN_DIR);
+  lang.Load(0);
+  CVELADlg dlg(lang);
+  RunSeen run;
+  int defaults = -1;
+  bool openAfterEnterInList = false;
+  ModalDriver driver({OnMainDialog(&run, [&](CVELADlg *d) {
+    defaults = 0;
+    for (QPushButton *b : d->findChildren<QPushButton *>())
+      defaults += b->isDefault() ? 1 : 0;
+    QWidget *list = FindControl(d, 1006);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(list, &enter);
+    openAfterEnterInList = d->isVisible();
+    auto *language = FindControl<QPushButton>(d, 1040);
+    language->setFocus();
+    QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(language, &again);
+  })});
+  EXPECT_EQ(dlg.RunModal(), CVELADlg::kResultLanguageSwitch);
+  EXPECT_EQ(defaults, 0);
+  EXPECT_TRUE(openAfterEnterInList);
+}
+
 TEST(VelaDlg, AltLSwitchesTheLanguage) {
   CMemorySettingsStore store;
   CLanguageModule lang(store, VELA_BIN_DIR);
