@@ -1,5 +1,5 @@
 // The link mutex: re-entrant for its holder, bounded waits, hand-over to a
-// waiting user operation before the poller's next cycle.
+// waiting user operation before the poller can take it again.
 #include "workers/link_mutex.h"
 
 #include <gtest/gtest.h>
@@ -24,34 +24,28 @@ bool TakenElsewhere(CLinkMutex &m, std::chrono::milliseconds timeout = 0ms) {
   return got;
 }
 
-// A thread that takes the mutex for one short "cycle" after another, asking
-// again as soon as it has released it.
-class EagerCycler {
+// Another thread that holds the mutex until told to let go.
+class Holder {
 public:
-  explicit EagerCycler(CLinkMutex &m) : m_mutex(m), m_thread([this] { Run(); }) {}
-  ~EagerCycler() {
-    m_stop = true;
-    m_thread.join();
+  explicit Holder(CLinkMutex &m)
+      : m_thread([this, &m] {
+          CLinkLock lock(m, 0ms);
+          m_held = true;
+          while (!m_release)
+            std::this_thread::sleep_for(1ms);
+        }) {
+    while (!m_held)
+      std::this_thread::sleep_for(1ms);
   }
-  int Cycles() const { return m_cycles.load(); }
-  bool InsideCycle() const { return m_inside.load(); }
+  ~Holder() { Release(); }
+  void Release() {
+    m_release = true;
+    if (m_thread.joinable())
+      m_thread.join();
+  }
 
 private:
-  void Run() {
-    while (!m_stop) {
-      CLinkLock lock(m_mutex, 500ms);
-      if (!lock)
-        continue;
-      m_inside = true;
-      ++m_cycles;
-      std::this_thread::sleep_for(5ms);
-      m_inside = false;
-    }
-  }
-  CLinkMutex &m_mutex;
-  std::atomic<bool> m_stop{false};
-  std::atomic<bool> m_inside{false};
-  std::atomic<int> m_cycles{0};
+  std::atomic<bool> m_held{false}, m_release{false};
   std::thread m_thread;
 };
 
@@ -74,48 +68,52 @@ TEST(LinkMutex, NestedLocksNeedOneUnlockEach) {
   EXPECT_FALSE(m.Unlock());
 }
 
-TEST(LinkMutex, ThreadThatDoesNotHoldItReleasesNothing) {
+TEST(LinkMutex, ThreadsThatDoNotHoldItReleaseNothing) {
   CLinkMutex m;
-  std::atomic<bool> held{false}, release{false};
-  std::thread holder([&] {
-    m.Lock(0ms);
-    held = true;
-    while (!release)
-      std::this_thread::sleep_for(1ms);
-    m.Unlock();
-  });
-  while (!held)
-    std::this_thread::sleep_for(1ms);
+  Holder holder(m);
   EXPECT_FALSE(m.Unlock());
-  EXPECT_FALSE(m.IsHeldByCurrentThread());
-  EXPECT_FALSE(m.Lock(30ms)) << "a stray Unlock must not have freed the holder's mutex";
-  release = true;
-  holder.join();
-  EXPECT_TRUE(m.Lock(1000ms));
-  EXPECT_TRUE(m.Unlock());
+  {
+    CLinkLock failed(m, 10ms);
+    EXPECT_FALSE(failed);
+  }
+  EXPECT_FALSE(CLinkLock::Adopt(m));
+  EXPECT_FALSE(m.Lock(30ms)) << "a stray release freed the holder's mutex";
+  holder.Release();
+  EXPECT_TRUE(TakenElsewhere(m));
 }
 
 TEST(LinkMutex, TimedOutWaiterLeavesTheQueue) {
   CLinkMutex m;
-  std::atomic<bool> held{false}, release{false};
-  std::thread holder([&] {
-    m.Lock(0ms);
-    held = true;
-    while (!release)
-      std::this_thread::sleep_for(1ms);
-    m.Unlock();
-  });
-  while (!held)
-    std::this_thread::sleep_for(1ms);
+  Holder holder(m);
   auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(m.Lock(50ms));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms);
   EXPECT_EQ(m.Depth(), 0u);
-  release = true;
-  holder.join();
+  EXPECT_EQ(m.WaiterCount(), 0u);
+  holder.Release();
   // Had the gone waiter stayed queued, the release would have handed the
   // mutex to nobody and it would be stuck.
   EXPECT_TRUE(TakenElsewhere(m));
+}
+
+TEST(LinkMutex, ReleaseHandsOverToTheWaiterEvenIfTheReleaserAsksAgainAtOnce) {
+  CLinkMutex m;
+  std::atomic<bool> userDone{false};
+  ASSERT_TRUE(m.Lock(0ms)); // this thread plays the poller
+  std::thread user([&] {
+    ASSERT_TRUE(m.Lock(5000ms));
+    std::this_thread::sleep_for(20ms);
+    userDone = true;
+    m.Unlock();
+  });
+  while (m.WaiterCount() == 0)
+    std::this_thread::sleep_for(1ms);
+  ASSERT_TRUE(m.Unlock());
+  EXPECT_FALSE(m.Lock(0ms)) << "the releasing thread took the mutex back from a waiting operation";
+  ASSERT_TRUE(m.Lock(5000ms));
+  EXPECT_TRUE(userDone.load());
+  m.Unlock();
+  user.join();
 }
 
 TEST(LinkMutex, WaitersAreServedInOrderOfArrival) {
@@ -133,8 +131,8 @@ TEST(LinkMutex, WaitersAreServedInOrderOfArrival) {
       }
       m.Unlock();
     });
-    // Let each waiter queue up before the next one starts.
-    std::this_thread::sleep_for(20ms);
+    while (m.WaiterCount() < static_cast<std::size_t>(i + 1))
+      std::this_thread::sleep_for(1ms);
   }
   m.Unlock();
   for (auto &t : waiters)
@@ -142,45 +140,7 @@ TEST(LinkMutex, WaitersAreServedInOrderOfArrival) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
 }
 
-TEST(LinkMutex, ReleaseHandsOverToTheWaiterEvenIfTheReleaserAsksAgainAtOnce) {
-  CLinkMutex m;
-  std::atomic<bool> userHasIt{false}, userDone{false};
-  ASSERT_TRUE(m.Lock(0ms)); // this thread plays the poller
-  std::thread user([&] {
-    ASSERT_TRUE(m.Lock(5000ms));
-    userHasIt = true;
-    std::this_thread::sleep_for(20ms);
-    userDone = true;
-    m.Unlock();
-  });
-  while (m.WaiterCount() == 0)
-    std::this_thread::sleep_for(1ms);
-  ASSERT_TRUE(m.Unlock());
-  EXPECT_FALSE(m.Lock(0ms)) << "the releasing thread took the mutex back from a waiting operation";
-  ASSERT_TRUE(m.Lock(5000ms));
-  EXPECT_TRUE(userDone.load());
-  m.Unlock();
-  user.join();
-  EXPECT_TRUE(userHasIt.load());
-}
-
-TEST(LinkMutex, WaitingUserOperationGetsItBeforeTheNextCycle) {
-  CLinkMutex m;
-  EagerCycler poller(m);
-  for (int round = 0; round < 20; ++round) {
-    while (!poller.InsideCycle())
-      std::this_thread::yield();
-    int before = poller.Cycles();
-    ASSERT_TRUE(m.Lock(5000ms));
-    int after = poller.Cycles();
-    EXPECT_LE(after - before, 1) << "the poller ran another cycle ahead of the waiting operation";
-    std::this_thread::sleep_for(15ms);
-    EXPECT_EQ(poller.Cycles(), after) << "the poller cycled while the operation held the line";
-    m.Unlock();
-  }
-}
-
-TEST(LinkLock, ReportsWhetherItGotTheMutexAndReleasesOnScopeExit) {
+TEST(LinkLock, ReleasesItsOneLevelOnScopeExitAndMovesKeepOneRelease) {
   CLinkMutex m;
   {
     CLinkLock outer(m, 0ms);
@@ -191,44 +151,12 @@ TEST(LinkLock, ReportsWhetherItGotTheMutexAndReleasesOnScopeExit) {
       EXPECT_EQ(m.Depth(), 2u);
     }
     EXPECT_EQ(m.Depth(), 1u);
-    bool otherGot = true;
-    std::thread t([&] {
-      CLinkLock lock(m, 20ms);
-      otherGot = lock.OwnsLock();
-    });
-    t.join();
-    EXPECT_FALSE(otherGot);
+    EXPECT_FALSE(TakenElsewhere(m, 20ms));
+    CLinkLock moved(std::move(outer));
+    EXPECT_FALSE(outer.OwnsLock());
+    EXPECT_TRUE(moved.OwnsLock());
+    EXPECT_EQ(m.Depth(), 1u);
   }
-  EXPECT_EQ(m.Depth(), 0u);
-  EXPECT_TRUE(TakenElsewhere(m));
-}
-
-TEST(LinkLock, FailedGuardReleasesNothingAndMovesKeepOneRelease) {
-  CLinkMutex m;
-  std::atomic<bool> held{false}, release{false};
-  std::thread holder([&] {
-    CLinkLock lock(m, 0ms);
-    held = true;
-    while (!release)
-      std::this_thread::sleep_for(1ms);
-  });
-  while (!held)
-    std::this_thread::sleep_for(1ms);
-  {
-    CLinkLock failed(m, 10ms);
-    EXPECT_FALSE(failed);
-  }
-  EXPECT_FALSE(m.Lock(10ms)) << "the failed guard gave back the other thread's hold";
-  release = true;
-  holder.join();
-
-  CLinkLock a(m, 0ms);
-  ASSERT_TRUE(a);
-  CLinkLock b(std::move(a));
-  EXPECT_FALSE(a.OwnsLock());
-  EXPECT_TRUE(b.OwnsLock());
-  EXPECT_EQ(m.Depth(), 1u);
-  b.Unlock();
   EXPECT_EQ(m.Depth(), 0u);
 
   ASSERT_TRUE(m.Lock(0ms));
@@ -236,5 +164,5 @@ TEST(LinkLock, FailedGuardReleasesNothingAndMovesKeepOneRelease) {
   EXPECT_TRUE(adopted);
   adopted.Unlock();
   EXPECT_EQ(m.Depth(), 0u);
-  EXPECT_FALSE(CLinkLock::Adopt(m)) << "nothing to adopt when the thread does not hold it";
+  EXPECT_TRUE(TakenElsewhere(m));
 }

@@ -1,5 +1,5 @@
 // The whole-set transfer thread against the instrument simulator: a complete
-// upload and download, a failure stored for the dialog, and a thread object
+// upload, a failure stored for the dialog, and a thread object
 // that may be dropped while the transfer still runs.
 #include "workers/load_par_thread.h"
 
@@ -70,20 +70,6 @@ TEST_F(TransferThreadTest, UploadReadsTheWholeSetOnItsOwnThread) {
   EXPECT_EQ(m_model.GetValueString(6, 2), "B1234567");
 }
 
-TEST_F(TransferThreadTest, DownloadWritesTheWholeSet) {
-  Open(Unregistered());
-  m_model.SetValueString(1, 0, "3.5");
-  m_model.SetValueString(4, 1, "12.0");
-  CLoadParThread thread(m_link, m_model, false);
-  thread.Start();
-  ASSERT_TRUE(WaitFinished(thread));
-  ASSERT_EQ(thread.GetError(), nullptr) << thread.GetError()->GetErrorMessage();
-  EXPECT_GE(m_model.GetProgress(), 90);
-  SimState state = m_sim->State();
-  EXPECT_EQ(state.filter, 35000);
-  EXPECT_EQ(state.output100, 120000);
-}
-
 TEST_F(TransferThreadTest, FailureIsStoredNotThrownAndSeenWithTheFlag) {
   Open(Unregistered());
   m_sim->SetFault(SimFault::Silence);
@@ -96,15 +82,6 @@ TEST_F(TransferThreadTest, FailureIsStoredNotThrownAndSeenWithTheFlag) {
   EXPECT_EQ(error->GetErrorMessage(), "Receive command response timeout.");
   EXPECT_EQ(m_model.GetProgress(), 0);
   EXPECT_EQ(m_sim->Commands(), std::vector<std::string>{"G01"});
-}
-
-TEST_F(TransferThreadTest, InstrumentOfAnotherModelEndsTheUploadWithItsMessage) {
-  Open(Unregistered("KT9X"));
-  CLoadParThread thread(m_link, m_model, true);
-  thread.Start();
-  ASSERT_TRUE(WaitFinished(thread));
-  ASSERT_NE(thread.GetError(), nullptr);
-  EXPECT_EQ(thread.GetError()->GetId(), IDS_DEVICE_NOT_SUPPORTED);
 }
 
 TEST_F(TransferThreadTest, DroppingTheObjectWaitsForItsThread) {
