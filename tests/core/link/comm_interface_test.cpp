@@ -41,6 +41,13 @@ TEST_F(CommInterfaceTest, SelectGroupBytesOnTheWire) {
   peer.SendLater("Denter item\r", 50ms);
   link.SelectGroup(1);
   EXPECT_EQ(peer.Receive(), "G01\r");
+  peer.SendLater("Denter item\r", 50ms);
+  link.SelectGroup(99);
+  EXPECT_EQ(peer.Receive(), "G99\r");
+  peer.SendLater("D\r", 50ms);
+  link.SelectItem(4);
+  EXPECT_EQ(peer.Receive(), "I04\r");
+  EXPECT_EQ(peer.ReceiveAll(std::chrono::milliseconds(20)), ""); // no line feed, nothing else
 }
 
 TEST_F(CommInterfaceTest, SelectGroupRejectsWrongCaseAndShortAnswers) {
