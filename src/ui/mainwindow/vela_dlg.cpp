@@ -39,10 +39,6 @@ void CVELADlg::BuildWindow() {
   CTemplateBuilder::ApplyWindowStyle(this, tpl);
   setFont(m_client->font());
   setFixedSize(m_client->size());
-  // No button is the window's default: the toolkit would otherwise promote
-  // the first one after the list, and Enter would press it.
-  for (QPushButton *button : m_client->findChildren<QPushButton *>())
-    button->setAutoDefault(false);
   m_client->show();
 }
 

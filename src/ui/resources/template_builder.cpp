@@ -152,6 +152,13 @@ void CTemplateBuilder::ConfigureListView(QTableWidget *list, unsigned style) {
   header->setSectionsClickable(!(style & CS_NOSORTHEADER));
 }
 
+bool CTemplateBuilder::HasDefaultButton() const {
+  for (const ControlTemplate &c : m_tpl.controls)
+    if (c.kind == ControlKind::DefPushButton)
+      return true;
+  return false;
+}
+
 bool CTemplateBuilder::IsBuddy(int controlId) const {
   for (const ControlTemplate &c : m_tpl.controls)
     if (c.kind == ControlKind::UpDown && c.buddyId == controlId)
@@ -204,6 +211,9 @@ void CTemplateBuilder::Configure(QWidget *w, const ControlTemplate &ctl, const D
 
   if (auto *button = qobject_cast<QPushButton *>(w)) {
     button->setText(caption);
+    // Only a template with a default button lets a focused button stand in
+    // for it; elsewhere the toolkit would promote some button on its own.
+    button->setAutoDefault(HasDefaultButton());
     if (ctl.kind == ControlKind::DefPushButton)
       button->setDefault(true);
     if (ctl.kind == ControlKind::TwoStateButton)

@@ -63,6 +63,7 @@ private:
   QWidget *CreateDefault(QWidget *parent, const ControlTemplate &ctl) const;
   void Configure(QWidget *w, const ControlTemplate &ctl, const DialogBaseUnits &units) const;
   bool IsBuddy(int controlId) const;
+  bool HasDefaultButton() const;
 
   const DialogTemplate &m_tpl;
   std::map<int, Factory> m_factories;

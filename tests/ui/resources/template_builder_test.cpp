@@ -252,6 +252,26 @@ TEST(TemplateBuilder, TranslatedCaptionsAreUsed) {
   EXPECT_EQ(FindControl<QPushButton>(&dlg, 1)->text(), "OK");
 }
 
+TEST(TemplateBuilder, OnlyTemplatesWithADefaultButtonHaveAutomaticDefaults) {
+  QDialog prompt;
+  CTemplateBuilder(IDD_INPUT_DIALOG).Build(&prompt);
+  EXPECT_TRUE(FindControl<QPushButton>(&prompt, 1)->isDefault());
+  EXPECT_TRUE(FindControl<QPushButton>(&prompt, 2)->autoDefault());
+
+  // Shown with the focus on the list, a dialog without a default button
+  // must not make one of its buttons the default by itself.
+  QDialog main;
+  CTemplateBuilder(IDD_VELA_DIALOG).Build(&main);
+  auto *panel = new QWidget(&main);
+  CTemplateBuilder(IDD_METER_CTRL).Build(panel);
+  FindControl(&main, 1006)->setFocus();
+  main.show();
+  for (QPushButton *b : main.findChildren<QPushButton *>()) {
+    EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
+    EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
+  }
+}
+
 TEST(TemplateBuilder, EveryTemplateBuildsWithEveryAddressedControl) {
   for (const DialogTemplate &t : DialogTemplates()) {
     QDialog host;
