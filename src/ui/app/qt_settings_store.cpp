@@ -27,7 +27,7 @@ QString CQtSettingsStore::DefaultApplicationName() {
 
 QString CQtSettingsStore::ConfigDir() {
   QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-  // The base directory specification ignores a relative value.
+  // A relative XDG_CONFIG_HOME is invalid and must be ignored.
   if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
     return QDir::cleanPath(xdg);
   return QDir::homePath() + QStringLiteral("/.config");
