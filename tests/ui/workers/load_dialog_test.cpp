@@ -178,24 +178,32 @@ TEST_F(LoadDialogTest, YesRestartsTheWholeTransferFromZeroAndCompletes) {
 
 TEST_F(LoadDialogTest, PortThatCannotBeReopenedIsShownWithAnErrorIconAndTheQuestionComesAgain) {
   SimOptions options = Options(true);
-  options.reopenAfterHangupMs = 1500;
+  options.reopenAfterHangupMs = 500;
   Start(options);
   const int com = m_sim->ComNumber();
   m_sim->SetFault(SimFault::HangUp, 0, 1);
   m_host.AnswerQuestions({IDYES, IDYES});
   int questions = 0;
+  std::chrono::steady_clock::time_point firstQuestion;
   m_host.onMessage = [&](const std::string &text, unsigned) {
-    // Before the second Yes, wait until the instrument is back on its port.
-    if (text == RetryText && ++questions == 2) {
+    if (text != RetryText)
+      return;
+    if (++questions == 1)
+      firstQuestion = std::chrono::steady_clock::now();
+    // Before the second Yes, give the instrument time to come back on its
+    // port. Its old device may meanwhile belong to someone else, so the port
+    // being there again is not enough.
+    if (questions == 2) {
+      std::this_thread::sleep_until(firstQuestion + 800ms);
       std::string device;
-      for (int i = 0; i < 500 && !CComPortMap().TryResolve(com, device); ++i)
+      for (int i = 0; i < 300 && !CComPortMap().TryResolve(com, device); ++i)
         std::this_thread::sleep_for(10ms);
     }
   };
   CLoadDialog dlg;
   EXPECT_TRUE(dlg.Upload(&m_link, &m_model));
   auto shown = m_host.Messages();
-  ASSERT_EQ(shown.size(), 4u);
+  ASSERT_EQ(shown.size(), 4u) << ::testing::PrintToString(Texts());
   EXPECT_EQ(shown[0].text, TimeoutText);
   EXPECT_EQ(shown[1].text, RetryText);
   // Message 305, with the reason the link adds.
