@@ -40,6 +40,12 @@ const std::map<int, std::string> kExpected = {
     {304, "COM port that can be used is not found."},
     {305, "Communication port %s can not be opened."},
     {306, "Communication port can not be change settings."},
+    // The reason under 305, where the system says why the port did not open.
+    {320, "The port is in use by another program."},
+    {321, "Permission denied. Add yourself to the %1 group (sudo usermod -aG %1 $USER), then log out and log in again."},
+    {322, "Permission denied. You are in the %1 group, but this login session is not yet: log out and log in again."},
+    {323, "Permission denied."},
+    {324, "The device is not present."},
     {1000, "Input type"},          {1001, "Burnout"},
     {1100, "Filter time constant"}, {1101, "Fine zero adjustment X"},
     {1102, "Fine span adjustment"}, {1103, "Fine zero adjustment Y"},
