@@ -1,0 +1,335 @@
+#include "cli_support.h"
+
+#include "link/comm_interface.h"
+#include "model/par_base.h"
+#include "resources/exception.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+#include "workers/load_par_thread.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const char *const kGeneralHelp = R"(Usage: vela-cli [OPTIONS] COMMAND [ARGS]
+
+Commands:
+  ports                                 COM name, display text and device of every port
+  upload   --port P [-o FILE]           read the whole set; write a .cfg (standard output without -o)
+  download --port P FILE [--verify] [--backup FILE]
+                                        write a .cfg to the instrument
+  compare  --port P FILE                the instrument against a file
+  diff     FILE_A FILE_B                two files, no instrument
+  show     FILE                         a file's parameters
+  get      --port P [BLOCK[.ITEM]]      read and print parameters (the whole set without a selection)
+  set      --port P BLOCK.ITEM VALUE    change one parameter on the instrument
+  monitor  --port P [--count N]         live values, one CSV line per polling cycle
+
+Options for every command:
+  --port P        COM3, 3 (COM port number) or a device path such as /dev/ttyUSB0
+  --simulate      use a built-in simulated KT5RS instead of a port
+  --retries N     after a communication failure, reopen the port and repeat the
+                  whole operation up to N times (default 0: never retried)
+  --lang en|ja    language of the messages (default: from the user's locale)
+  --help          this text; vela-cli COMMAND --help for one command
+
+Output: results on standard output, messages on standard error. Blocks are
+numbered 0 Input, 1 Input Value, 2 Input %, 3 Output %, 4 Output Value,
+5 Output, 6 Device Info; items from 0.
+
+Exit status:
+  0  done (compare, diff: equal)
+  1  compare or diff found differences; download --verify read back other values
+  2  usage error
+  3  communication failure (port could not be opened, no or bad reply)
+  4  parameter or file error (bad value, unreadable or foreign file, instrument
+     of another model, edit switch SW2-8 off)
+)";
+
+const std::map<std::string, const char *> kCommandHelp = {
+    {"ports", R"(Usage: vela-cli ports
+
+Lists every serial port the configurator can use, one per line, tab separated:
+COM name, display text, device path.
+)"},
+    {"upload", R"(Usage: vela-cli upload --port P [-o FILE]
+
+Reads every parameter of the instrument (after checking that it is a KT5RS)
+and writes them as a configuration file to FILE, or to standard output
+without -o. A progress bar is shown on standard error when it is a terminal.
+)"},
+    {"download", R"(Usage: vela-cli download --port P FILE [--verify] [--backup FILE]
+
+Loads FILE (nothing is sent when it cannot be read or belongs to another
+model), asks the instrument's edit switch SW2-8 (exit 4 when it is off) and
+writes every parameter.
+  --backup FILE  first read what the instrument holds and save it to FILE
+  --verify       read the set back afterwards; the differing rows are printed
+                 and the exit status is 1 when any differs
+)"},
+    {"compare", R"(Usage: vela-cli compare --port P FILE
+
+Reads the instrument and compares it with FILE. Prints each differing row
+(block.item, block, name, file value, device value; tab separated) and a
+summary line. Exit status 0 when all match, 1 when any differs.
+)"},
+    {"diff", R"(Usage: vela-cli diff FILE_A FILE_B
+
+Compares two configuration files, no instrument. Both are read with the
+model's own checks, so a file that fails them is reported (exit 4), not
+compared. Output and exit status as for compare.
+)"},
+    {"show", R"(Usage: vela-cli show FILE
+
+Prints a configuration file's parameters: block.item, block, name, value
+(tab separated; choices as their texts).
+)"},
+    {"get", R"(Usage: vela-cli get --port P [BLOCK[.ITEM]]
+
+Reads the selection from the instrument (the whole set when none is given)
+and prints block.item, block, name and value, tab separated.
+)"},
+    {"set", R"(Usage: vela-cli set --port P BLOCK.ITEM VALUE
+
+Reads the whole set, asks the edit switch SW2-8, checks the value like the
+parameter list does (nothing is sent when it is refused, exit 4), writes the
+item and reads it back; prints the row as the instrument now holds it.
+Choice parameters take the choice index, its code or its text.
+)"},
+    {"monitor", R"(Usage: vela-cli monitor --port P [--count N] [--interval MS]
+
+Prints a header line, then per polling cycle an ISO 8601 UTC time stamp and
+the four live values (input value, input %, output %, output value) as CSV,
+until N cycles are done or Ctrl-C. --interval is the pause between cycles
+(default 100 ms).
+)"},
+};
+
+bool NeedsPort(const std::string &command) {
+  return command == "upload" || command == "download" || command == "compare" || command == "get" ||
+         command == "set" || command == "monitor";
+}
+
+// Expected positional arguments: minimum and maximum.
+std::pair<std::size_t, std::size_t> ArgCount(const std::string &command) {
+  if (command == "download" || command == "compare" || command == "show")
+    return {1, 1};
+  if (command == "diff" || command == "set")
+    return {2, 2};
+  if (command == "get")
+    return {0, 1};
+  return {0, 0};
+}
+
+bool ParseLong(const std::string &text, long &value) {
+  if (text.empty())
+    return false;
+  char *end = nullptr;
+  errno = 0;
+  value = std::strtol(text.c_str(), &end, 10);
+  return errno == 0 && *end == '\0';
+}
+
+} // namespace
+
+int UsageError(const std::string &command, const std::string &problem) {
+  std::cerr << "vela-cli: " << problem << "\n";
+  std::cerr << "Try 'vela-cli " << (command.empty() ? "" : command + " ") << "--help'.\n";
+  return kExitUsage;
+}
+
+int ParseArguments(int argc, char **argv, CliOptions &options) {
+  bool help = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string &out) {
+      if (i + 1 >= argc)
+        return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string text;
+    if (arg == "--help" || arg == "-h") {
+      help = true;
+    } else if (arg == "--port") {
+      if (!value(options.port))
+        return UsageError(options.command, "--port needs a value");
+    } else if (arg == "-o" || arg == "--output") {
+      if (!value(options.output))
+        return UsageError(options.command, arg + " needs a file");
+    } else if (arg == "--backup") {
+      if (!value(options.backup))
+        return UsageError(options.command, "--backup needs a file");
+    } else if (arg == "--verify") {
+      options.verify = true;
+    } else if (arg == "--simulate") {
+      options.simulate = true;
+    } else if (arg == "--count" || arg == "--retries" || arg == "--interval") {
+      long number = 0;
+      if (!value(text) || !ParseLong(text, number) || number < 0 || number > 1000000000)
+        return UsageError(options.command, arg + " needs a number of 0 or more");
+      if (arg == "--count")
+        options.count = number;
+      else if (arg == "--retries")
+        options.retries = static_cast<int>(number);
+      else
+        options.intervalMs = static_cast<int>(number);
+    } else if (arg == "--lang") {
+      if (!value(text) || (text != "en" && text != "ja"))
+        return UsageError(options.command, "--lang takes en or ja");
+      options.language = text == "en" ? 0 : 1;
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+      return UsageError(options.command, "unknown option " + arg);
+    } else if (options.command.empty()) {
+      options.command = arg;
+    } else {
+      options.args.push_back(arg);
+    }
+  }
+
+  if (options.command.empty()) {
+    if (help) {
+      std::cout << kGeneralHelp;
+      return kExitDone;
+    }
+    std::cerr << kGeneralHelp;
+    return kExitUsage;
+  }
+  const auto found = kCommandHelp.find(options.command);
+  if (found == kCommandHelp.end())
+    return UsageError("", "unknown command: " + options.command);
+  if (help) {
+    std::cout << found->second;
+    return kExitDone;
+  }
+  const auto [least, most] = ArgCount(options.command);
+  if (options.args.size() < least || options.args.size() > most)
+    return UsageError(options.command, "wrong number of arguments");
+  if (NeedsPort(options.command) && options.port.empty() && !options.simulate)
+    return UsageError(options.command, "--port or --simulate is needed");
+  if (!options.port.empty() && options.simulate)
+    return UsageError(options.command, "--port and --simulate exclude each other");
+  return -1;
+}
+
+bool ParsePortNumber(const std::string &text, int &number) {
+  std::string digits = text;
+  if (digits.size() > 3 && (digits[0] == 'C' || digits[0] == 'c') && (digits[1] == 'O' || digits[1] == 'o') &&
+      (digits[2] == 'M' || digits[2] == 'm'))
+    digits = digits.substr(3);
+  long value = 0;
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+      !ParseLong(digits, value) || value < 1 || value > 255)
+    return false;
+  number = static_cast<int>(value);
+  return true;
+}
+
+bool IsCommunicationFailure(int id) {
+  return (id >= IDS_RECEIVE_TIMEOUT && id <= IDS_PORT_SETTINGS_FAILED) ||
+         (id >= IDS_PORT_REASON_IN_USE && id <= IDS_PORT_REASON_NOT_PRESENT);
+}
+
+void PrintMessage(const std::string &text) { std::cerr << text << std::endl; }
+
+void RunTransfer(CCommInterface &comm, CParBase &model, bool upload) {
+  model.ResetProgress();
+  if (!isatty(STDERR_FILENO)) {
+    if (upload)
+      model.ReadFromDevice(&comm, -1, -1);
+    else
+      model.WriteToDevice(comm, -1, -1);
+    return;
+  }
+  const std::string title = LoadString(upload ? IDS_UPLOADING : IDS_DOWNLOADING);
+  CLoadParThread thread(comm, model, upload);
+  thread.Start();
+  auto draw = [&](int percent) {
+    percent = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+    const int filled = percent * 40 / 100;
+    std::cerr << '\r' << title << " [" << std::string(filled, '#') << std::string(40 - filled, '.') << "] "
+              << percent << "%" << std::flush;
+  };
+  while (!thread.IsFinished()) {
+    draw(model.GetProgress());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  thread.Join();
+  draw(model.GetProgress());
+  std::cerr << std::endl;
+  if (const CException *error = thread.GetError())
+    throw CException(error->GetId(), error->GetErrorMessage());
+}
+
+std::string MakeTempFolder() {
+  const char *base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/vela-cli-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw CException(IDS_SAVE_FILE_FAILED);
+  return pattern;
+}
+
+bool ParseSelection(const CParBase &model, const std::string &text, Selection &sel, bool blockAllowed) {
+  const auto dot = text.find('.');
+  long block = 0;
+  long item = -1;
+  if (!ParseLong(text.substr(0, dot), block) || block < 0 || block > 100 || model.GetItemCount(block) <= 0)
+    return false;
+  if (dot == std::string::npos) {
+    if (!blockAllowed)
+      return false;
+  } else if (!ParseLong(text.substr(dot + 1), item) || item < 0 || item >= model.GetItemCount(block)) {
+    return false;
+  }
+  sel.block = static_cast<int>(block);
+  sel.item = static_cast<int>(item);
+  return true;
+}
+
+void ApplyValue(CParBase &model, int block, int item, const std::string &value) {
+  if (model.GetEditKind(block, item) != EDIT_CHOICE) {
+    model.SetValueString(block, item, value);
+    return;
+  }
+  long number = 0;
+  if (ParseLong(value, number)) {
+    model.SetValue(block, item, static_cast<int>(number));
+    return;
+  }
+  // At most as many choices as the list editor would show.
+  for (int i = 0; i < 1000; ++i) {
+    const std::string choice = model.GetChoiceText(block, item, i);
+    if (choice.empty())
+      break;
+    if (choice == value) {
+      model.SetValue(block, item, i);
+      return;
+    }
+  }
+  model.SetValueString(block, item, value);
+}
+
+std::string CsvField(const std::string &text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos)
+    return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"')
+      quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+int CStderrUIHost::MessageBox(const std::string &text, unsigned style) {
+  PrintMessage(text);
+  return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
+}
+
+bool CStderrUIHost::AskValue(int, std::string &) { return false; }

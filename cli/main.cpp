@@ -1,0 +1,332 @@
+// vela-cli: the configurator's device and file commands without a window,
+// for scripts and service benches.
+#include "cli_support.h"
+
+#include "link/comm_interface.h"
+#include "link/port_enum.h"
+#include "model/compare_rows.h"
+#include "model/par_kt5rs.h"
+#include "model/parameter_exception.h"
+#include "resources/language_module.h"
+#include "resources/settings_store.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+#include "resources/ui_host.h"
+
+#include "kt5rs_simulator.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+// The instrument of --simulate lives as long as the command.
+std::unique_ptr<CKT5RSSimulator> g_simulator;
+
+void OpenPort(CCommInterface &comm, const CliOptions &options) {
+  if (g_simulator) {
+    comm.OpenDevice(g_simulator->DevicePath());
+    return;
+  }
+  int number = 0;
+  if (ParsePortNumber(options.port, number))
+    comm.Open(number);
+  else
+    comm.OpenDevice(options.port);
+}
+
+// Runs op on an open interface; a communication failure is repeated only
+// when the user allowed it with --retries, after reopening the port.
+template <typename Op> void WithDevice(const CliOptions &options, Op op) {
+  CCommInterface comm;
+  OpenPort(comm, options);
+  for (int round = 0;; ++round) {
+    try {
+      if (round > 0)
+        comm.Reopen();
+      op(comm);
+      return;
+    } catch (const CException &e) {
+      if (!IsCommunicationFailure(e.GetId()) || round >= options.retries)
+        throw;
+      PrintMessage(e.GetErrorMessage());
+    }
+  }
+}
+
+std::unique_ptr<CParBase> LoadConfigFile(const CParBase &model, const std::string &path) {
+  auto file = model.Clone();
+  file->CopyFrom(model);
+  file->LoadFile(path);
+  return file;
+}
+
+void PrintCompare(const CompareRows &result) {
+  for (const auto &row : result.rows) {
+    if (!row.differs)
+      continue;
+    std::cout << row.block << '.' << row.item << '\t' << row.blockName << '\t' << row.parameterName << '\t'
+              << row.editedText << '\t' << row.deviceText << '\n';
+  }
+  std::cout << result.summary << '\n';
+}
+
+void PrintRow(const CParBase &model, int block, int item) {
+  std::cout << block << '.' << item << '\t' << LoadString(IDS_BLOCK_0 + block) << '\t'
+            << model.GetName(block, item) << '\t' << model.GetValueText(block, item) << '\n';
+}
+
+int CmdPorts() {
+  std::vector<CPortRecord> list;
+  EnumeratePorts(list);
+  for (const auto &record : list)
+    std::cout << record.name << '\t' << record.display << '\t' << record.device << '\n';
+  return kExitDone;
+}
+
+int CmdUpload(const CliOptions &options) {
+  CParKT5RS model;
+  WithDevice(options, [&](CCommInterface &comm) { RunTransfer(comm, model, true); });
+  if (!options.output.empty()) {
+    model.SaveFile(options.output);
+    return kExitDone;
+  }
+  // The model writes files only; standard output gets a copy of one.
+  const auto folder = MakeTempFolder();
+  const std::string path = folder + "/upload.cfg";
+  try {
+    model.SaveFile(path);
+    std::ifstream in(path, std::ios::binary);
+    std::cout << in.rdbuf();
+    std::cout.flush();
+  } catch (...) {
+    std::filesystem::remove_all(folder);
+    throw;
+  }
+  std::filesystem::remove_all(folder);
+  return kExitDone;
+}
+
+int CmdDownload(const CliOptions &options) {
+  CParKT5RS model;
+  // Nothing reaches the instrument unless the whole file was taken.
+  const auto file = LoadConfigFile(model, options.args[0]);
+  int result = kExitDone;
+  WithDevice(options, [&](CCommInterface &comm) {
+    if (!options.backup.empty()) {
+      auto held = model.Clone();
+      RunTransfer(comm, *held, true);
+      held->SaveFile(options.backup);
+    }
+    if (!file->CheckEditSwitch(comm)) {
+      result = kExitParameter;
+      return;
+    }
+    RunTransfer(comm, *file, false);
+    result = kExitDone;
+    if (options.verify) {
+      auto device = file->Clone();
+      RunTransfer(comm, *device, true);
+      const CompareRows rows = BuildCompareRows(*file, *device);
+      if (rows.differing > 0) {
+        PrintCompare(rows);
+        result = kExitDifferent;
+      }
+    }
+  });
+  return result;
+}
+
+int CmdCompare(const CliOptions &options) {
+  CParKT5RS model;
+  const auto file = LoadConfigFile(model, options.args[0]);
+  auto device = file->Clone();
+  WithDevice(options, [&](CCommInterface &comm) { RunTransfer(comm, *device, true); });
+  const CompareRows rows = BuildCompareRows(*file, *device);
+  PrintCompare(rows);
+  return rows.differing > 0 ? kExitDifferent : kExitDone;
+}
+
+int CmdDiff(const CliOptions &options) {
+  CParKT5RS model;
+  const auto a = LoadConfigFile(model, options.args[0]);
+  const auto b = LoadConfigFile(model, options.args[1]);
+  const CompareRows rows = BuildCompareRows(*a, *b);
+  PrintCompare(rows);
+  return rows.differing > 0 ? kExitDifferent : kExitDone;
+}
+
+int CmdShow(const CliOptions &options) {
+  CParKT5RS model;
+  const auto file = LoadConfigFile(model, options.args[0]);
+  // The device information never comes from a file.
+  for (int block = 0; block < kDeviceInfoBlock && file->GetItemCount(block) > 0; ++block)
+    for (int item = 0; item < file->GetItemCount(block); ++item)
+      PrintRow(*file, block, item);
+  return kExitDone;
+}
+
+int CmdGet(const CliOptions &options) {
+  CParKT5RS model;
+  Selection sel;
+  if (!options.args.empty() && !ParseSelection(model, options.args[0], sel, true))
+    return UsageError("get", "no such parameter: " + options.args[0]);
+  WithDevice(options, [&](CCommInterface &comm) {
+    if (sel.block < 0)
+      RunTransfer(comm, model, true);
+    else
+      model.ReadFromDevice(&comm, sel.block, sel.item);
+  });
+  for (int block = 0; model.GetItemCount(block) > 0; ++block) {
+    if (sel.block >= 0 && block != sel.block)
+      continue;
+    for (int item = 0; item < model.GetItemCount(block); ++item)
+      if (sel.item < 0 || item == sel.item)
+        PrintRow(model, block, item);
+  }
+  return kExitDone;
+}
+
+int CmdSet(const CliOptions &options) {
+  CParKT5RS model;
+  Selection sel;
+  if (!ParseSelection(model, options.args[0], sel, false))
+    return UsageError("set", "no such parameter: " + options.args[0]);
+  int result = kExitDone;
+  WithDevice(options, [&](CCommInterface &comm) {
+    RunTransfer(comm, model, true);
+    if (model.GetEditKind(sel.block, sel.item) == EDIT_NONE) {
+      result = UsageError("set", "parameter " + options.args[0] + " cannot be edited");
+      return;
+    }
+    if (!model.CheckEditSwitch(comm)) {
+      result = kExitParameter;
+      return;
+    }
+    ApplyValue(model, sel.block, sel.item, options.args[1]);
+    model.WriteToDevice(comm, sel.block, sel.item);
+    model.ReadFromDevice(&comm, sel.block, sel.item);
+    PrintRow(model, sel.block, sel.item);
+    result = kExitDone;
+  });
+  return result;
+}
+
+std::string TimeStamp() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[80];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900, utc.tm_mon + 1,
+                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, static_cast<int>(millis));
+  return text;
+}
+
+// The poller's cycle: group 1, then input value, input %, output %, output value.
+std::string PollCycle(CCommInterface &comm) {
+  static const char *const kItems[] = {"I04\r", "I05\r", "I03\r", "I02\r"};
+  std::string reply;
+  comm.Transact("G01\r", reply);
+  std::string line = TimeStamp();
+  for (const char *item : kItems) {
+    comm.Transact(item, reply);
+    comm.Transact("D\r", reply);
+    std::string text = reply.empty() ? std::string() : reply.substr(1);
+    const auto first = text.find_first_not_of(" \t");
+    line += ',' + CsvField(first == std::string::npos ? std::string() : text.substr(first));
+  }
+  return line;
+}
+
+int CmdMonitor(const CliOptions &options) {
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+  std::cout << "time";
+  // Blocks 1 to 4 are the four live values in polling order.
+  for (int block = 1; block <= 4; ++block)
+    std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + block));
+  std::cout << std::endl;
+  long done = 0;
+  WithDevice(options, [&](CCommInterface &comm) {
+    while (!g_interrupted && (options.count < 0 || done < options.count)) {
+      std::cout << PollCycle(comm) << std::endl;
+      ++done;
+      if (options.intervalMs > 0 && (options.count < 0 || done < options.count))
+        std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
+    }
+  });
+  return kExitDone;
+}
+
+int Dispatch(const CliOptions &options) {
+  const std::string &c = options.command;
+  if (c == "ports")
+    return CmdPorts();
+  if (c == "upload")
+    return CmdUpload(options);
+  if (c == "download")
+    return CmdDownload(options);
+  if (c == "compare")
+    return CmdCompare(options);
+  if (c == "diff")
+    return CmdDiff(options);
+  if (c == "show")
+    return CmdShow(options);
+  if (c == "get")
+    return CmdGet(options);
+  if (c == "set")
+    return CmdSet(options);
+  if (c == "monitor")
+    return CmdMonitor(options);
+  return UsageError("", "unknown command: " + c);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  CliOptions options;
+  const int parsed = ParseArguments(argc, argv, options);
+  if (parsed >= 0)
+    return parsed;
+
+  CMemorySettingsStore settings;
+  CLanguageModule language(settings);
+  CStderrUIHost host;
+  SetUIHost(&host);
+  language.Load(options.language);
+
+  int status = kExitDone;
+  try {
+    if (options.simulate) {
+      SimOptions sim;
+      sim.registerPort = false;
+      g_simulator = std::make_unique<CKT5RSSimulator>(sim);
+      g_simulator->Start();
+    }
+    status = Dispatch(options);
+  } catch (const CException &e) {
+    PrintMessage(e.GetErrorMessage());
+    status = IsCommunicationFailure(e.GetId()) ? kExitCommunication : kExitParameter;
+  } catch (const std::exception &e) {
+    PrintMessage(e.what());
+    status = kExitParameter;
+  }
+  g_simulator.reset();
+  SetUIHost(nullptr);
+  return status;
+}
