@@ -67,6 +67,10 @@ template <typename Op> void WithDevice(const CliOptions &options, Op op) {
 }
 
 std::unique_ptr<CParBase> LoadConfigFile(const CParBase &model, const std::string &path) {
+  // The profile reader takes a missing file as an empty one, which would be
+  // reported as a file of another model; say what really went wrong.
+  if (!std::ifstream(path, std::ios::binary).is_open())
+    throw CParameterException(IDS_LOAD_FILE_FAILED, LoadString(IDS_LOAD_FILE_FAILED) + " (" + path + ")");
   auto file = model.Clone();
   file->CopyFrom(model);
   file->LoadFile(path);

@@ -1,0 +1,385 @@
+// vela-cli as a user runs it: the real binary as a child process against
+// simulated instruments on pseudo-terminals, real files in a scratch home.
+#include "kt5rs_simulator.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+#include "test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+  // Runs vela-cli with English messages; standard output and error go to
+  // files, so a chatty child can never block on a full pipe.
+  CliResult Run(std::vector<std::string> args) {
+    const std::string exe = std::string(VELA_BIN_DIR) + "/vela-cli";
+    args.insert(args.begin(), {exe, "--lang", "en"});
+    std::vector<char *> argv;
+    for (auto &a : args)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const std::string outPath = m_home.File("stdout.txt");
+    const std::string errPath = m_home.File("stderr.txt");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    CliResult result;
+    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+      ADD_FAILURE() << "cannot start " << exe;
+      return result;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadWholeFile(outPath);
+    result.err = ReadWholeFile(errPath);
+    return result;
+  }
+
+  static SimOptions Options(const std::string &model = "KT5RS") {
+    SimOptions options;
+    options.model = model;
+    options.registerPort = false;
+    return options;
+  }
+
+  static bool HasWrite(const CKT5RSSimulator &sim) {
+    const SimWriteCounts counts = sim.WriteCounts();
+    return counts.accepted != 0 || counts.refused != 0;
+  }
+
+  ScopedTestHome m_home;
+};
+
+// A set that differs from the factory one in several blocks.
+SimState EditedState() {
+  SimState state = CKT5RSSimulator::DefaultState("KT5RS");
+  state.inputType = 3;
+  state.burnout = 1;
+  state.filter = 25000;
+  state.input0 = 100000;
+  state.input100 = 900000;
+  state.outputType = 1;
+  state.output0 = -25000;
+  state.output100 = 25000;
+  state.outFineZero = 5000;
+  return state;
+}
+
+void ExpectSameParameters(const SimState &a, const SimState &b) {
+  EXPECT_EQ(a.inputType, b.inputType);
+  EXPECT_EQ(a.burnout, b.burnout);
+  EXPECT_EQ(a.filter, b.filter);
+  EXPECT_EQ(a.input0, b.input0);
+  EXPECT_EQ(a.input100, b.input100);
+  EXPECT_EQ(a.outputType, b.outputType);
+  EXPECT_EQ(a.output0, b.output0);
+  EXPECT_EQ(a.output100, b.output100);
+  EXPECT_EQ(a.outFineZero, b.outFineZero);
+  EXPECT_EQ(a.points, b.points);
+  EXPECT_EQ(a.tableX, b.tableX);
+  EXPECT_EQ(a.tableY, b.tableY);
+}
+
+std::string Replace(std::string text, const std::string &from, const std::string &to) {
+  const auto at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos)
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+} // namespace
+
+TEST_F(CliTest, UploadDownloadCompareRoundTrip) {
+  CKT5RSSimulator source(Options());
+  source.Start();
+  source.SetState([&] {
+    SimState s = EditedState();
+    s.model = "KT5RS";
+    s.firmware = "KT5RS Ver 1.00";
+    s.serial = "A0000001";
+    return s;
+  }());
+  CKT5RSSimulator target(Options());
+  target.Start();
+  const std::string file = m_home.File("set.cfg");
+
+  CliResult up = Run({"upload", "--port", source.DevicePath(), "-o", file});
+  ASSERT_EQ(up.status, 0) << up.err;
+  EXPECT_NE(ReadWholeFile(file).find("MODEL=KT5RS"), std::string::npos);
+  // Not a terminal: no progress bar.
+  EXPECT_EQ(up.err, "");
+  EXPECT_FALSE(HasWrite(source));
+
+  CliResult down = Run({"download", "--port", target.DevicePath(), file});
+  ASSERT_EQ(down.status, 0) << down.err;
+  ExpectSameParameters(target.State(), source.State());
+
+  CliResult cmp = Run({"compare", "--port", target.DevicePath(), file});
+  EXPECT_EQ(cmp.status, 0) << cmp.err;
+  EXPECT_EQ(cmp.out, LoadString(IDS_ALL_MATCHING) + "\n");
+
+  // The same file on standard output.
+  CliResult toStdout = Run({"upload", "--port", target.DevicePath()});
+  EXPECT_EQ(toStdout.status, 0) << toStdout.err;
+  EXPECT_EQ(toStdout.out, ReadWholeFile(file));
+
+  // A backup holds what the instrument had before the download.
+  CKT5RSSimulator fresh(Options());
+  fresh.Start();
+  const std::string backup = m_home.File("backup.cfg");
+  CliResult withBackup =
+      Run({"download", "--port", fresh.DevicePath(), file, "--backup", backup, "--verify"});
+  ASSERT_EQ(withBackup.status, 0) << withBackup.err;
+  EXPECT_NE(ReadWholeFile(backup).find("[G0]\r\nP0=0\r\n"), std::string::npos);
+  ExpectSameParameters(fresh.State(), source.State());
+}
+
+TEST_F(CliTest, CompareAndDiffNameTheDifferingRows) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  const std::string file = m_home.File("a.cfg");
+  ASSERT_EQ(Run({"upload", "--port", sim.DevicePath(), "-o", file}).status, 0);
+  const std::string original = ReadWholeFile(file);
+  std::string changed = Replace(original, "[G1]\r\nP0=0.0000", "[G1]\r\nP0=2.5000");
+  changed = Replace(changed, "[G3]\r\nP0=0", "[G3]\r\nP0=1");
+  const std::string other = m_home.File("b.cfg");
+  WriteWholeFile(other, changed);
+
+  CliResult cmp = Run({"compare", "--port", sim.DevicePath(), other});
+  EXPECT_EQ(cmp.status, 1) << cmp.err;
+  EXPECT_NE(cmp.out.find("1.0\tInput Value\tFilter time constant\t2.5000\t0.0000\n"), std::string::npos)
+      << cmp.out;
+  EXPECT_NE(cmp.out.find("3.0\tOutput %\tLinearization\t1: Enable\t0: Disable\n"), std::string::npos)
+      << cmp.out;
+  EXPECT_NE(cmp.out.find("2 parameter(s) not matching."), std::string::npos) << cmp.out;
+  EXPECT_EQ(std::count(cmp.out.begin(), cmp.out.end(), '\n'), 3);
+  EXPECT_FALSE(HasWrite(sim));
+
+  CliResult diff = Run({"diff", other, file});
+  EXPECT_EQ(diff.status, 1);
+  EXPECT_EQ(diff.out, cmp.out);
+  EXPECT_EQ(Run({"diff", file, file}).status, 0);
+
+  // A file the model refuses is reported, not compared.
+  const std::string bad = m_home.File("bad.cfg");
+  WriteWholeFile(bad, Replace(original, "[G1]\r\nP0=0.0000", "[G1]\r\nP0=0.2000"));
+  CliResult refused = Run({"diff", file, bad});
+  EXPECT_EQ(refused.status, 4);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("Filter time constant should be"), std::string::npos) << refused.err;
+
+  CliResult missing = Run({"show", m_home.File("none.cfg")});
+  EXPECT_EQ(missing.status, 4);
+  EXPECT_NE(missing.err.find(LoadString(IDS_LOAD_FILE_FAILED)), std::string::npos) << missing.err;
+
+  CliResult show = Run({"show", other});
+  EXPECT_EQ(show.status, 0);
+  EXPECT_NE(show.out.find("1.0\tInput Value\tFilter time constant\t2.5000\n"), std::string::npos);
+  EXPECT_EQ(show.out.find("Device Info"), std::string::npos);
+}
+
+TEST_F(CliTest, DownloadRefusals) {
+  CKT5RSSimulator source(Options());
+  source.Start();
+  const std::string file = m_home.File("set.cfg");
+  ASSERT_EQ(Run({"upload", "--port", source.DevicePath(), "-o", file}).status, 0);
+
+  // Edit switch off: told why, nothing written.
+  SimOptions off = Options();
+  off.sw28 = false;
+  CKT5RSSimulator locked(off);
+  locked.Start();
+  CliResult sw = Run({"download", "--port", locked.DevicePath(), file});
+  EXPECT_EQ(sw.status, 4);
+  EXPECT_NE(sw.err.find(LoadString(IDS_EDIT_SWITCH_OFF)), std::string::npos) << sw.err;
+  EXPECT_FALSE(HasWrite(locked));
+
+  // A file for the other model: nothing is even sent.
+  CKT5RSSimulator target(Options());
+  target.Start();
+  const std::string foreign = m_home.File("kt7w.cfg");
+  WriteWholeFile(foreign, Replace(ReadWholeFile(file), "MODEL=KT5RS", "MODEL=KT7W"));
+  CliResult wrongFile = Run({"download", "--port", target.DevicePath(), foreign});
+  EXPECT_EQ(wrongFile.status, 4);
+  EXPECT_NE(wrongFile.err.find(LoadString(IDS_FILE_MODEL_MISMATCH)), std::string::npos) << wrongFile.err;
+  EXPECT_TRUE(target.Commands().empty());
+
+  // An instrument of another model is refused before anything is written.
+  for (const char *model : {"KT7W", "KT9X"}) {
+    CKT5RSSimulator other(Options(model));
+    other.Start();
+    CliResult up = Run({"upload", "--port", other.DevicePath()});
+    EXPECT_EQ(up.status, 4) << model;
+    EXPECT_NE(up.err.find(LoadString(IDS_DEVICE_NOT_SUPPORTED)), std::string::npos) << up.err;
+    EXPECT_EQ(up.out, "");
+    CliResult down = Run({"download", "--port", other.DevicePath(), file});
+    EXPECT_EQ(down.status, 4) << model;
+    EXPECT_NE(down.err.find(LoadString(IDS_DEVICE_NOT_SUPPORTED)), std::string::npos) << down.err;
+    EXPECT_EQ(other.WriteCounts().accepted, 0) << model;
+  }
+}
+
+TEST_F(CliTest, VerifyCatchesWritesTheInstrumentDidNotTake) {
+  CKT5RSSimulator source(Options());
+  source.Start();
+  SimState edited = EditedState();
+  edited.model = "KT5RS";
+  source.SetState(edited);
+  const std::string file = m_home.File("set.cfg");
+  ASSERT_EQ(Run({"upload", "--port", source.DevicePath(), "-o", file}).status, 0);
+
+  // The switch goes off right after the program asked it, so the instrument
+  // answers every write with a refusal the protocol does not report.
+  SimOptions paced = Options();
+  paced.pace = true;
+  CKT5RSSimulator target(paced);
+  target.Start();
+  std::thread flip([&] {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end) {
+      const auto commands = target.Commands();
+      if (std::find(commands.begin(), commands.end(), "DW") != commands.end()) {
+        target.SetSw28(false);
+        target.SetPace(false);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  CliResult down = Run({"download", "--port", target.DevicePath(), file, "--verify"});
+  flip.join();
+  EXPECT_EQ(down.status, 1) << down.err;
+  EXPECT_EQ(target.WriteCounts().accepted, 0);
+  EXPECT_GT(target.WriteCounts().refused, 0);
+  EXPECT_NE(down.out.find("1.0\tInput Value\tFilter time constant\t2.5000\t0.0000\n"), std::string::npos)
+      << down.out;
+  EXPECT_NE(down.out.find("parameter(s) not matching."), std::string::npos);
+}
+
+TEST_F(CliTest, GetAndSet) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  CliResult get = Run({"get", "--port", sim.DevicePath(), "0.0"});
+  EXPECT_EQ(get.status, 0) << get.err;
+  EXPECT_EQ(get.out, "0.0\tInput\tInput type\t0: 0 - 10kOhm\n");
+
+  CliResult block = Run({"get", "--port", sim.DevicePath(), "6"});
+  EXPECT_EQ(block.status, 0) << block.err;
+  EXPECT_NE(block.out.find("6.0\tDevice Info\tModel\tKT5RS\n"), std::string::npos) << block.out;
+
+  CliResult all = Run({"get", "--port", sim.DevicePath()});
+  EXPECT_EQ(all.status, 0);
+  EXPECT_NE(all.out.find("5.2\tOutput\tFine span adjustment\t100.0000\n"), std::string::npos);
+
+  // Out of range: the model's message, nothing sent.
+  sim.ResetWriteCounts();
+  CliResult bad = Run({"set", "--port", sim.DevicePath(), "1.0", "99"});
+  EXPECT_EQ(bad.status, 4);
+  EXPECT_NE(bad.err.find("Filter time constant should be a 0 or a from 0.5 to 30."), std::string::npos)
+      << bad.err;
+  EXPECT_FALSE(HasWrite(sim));
+
+  CliResult ok = Run({"set", "--port", sim.DevicePath(), "1.0", "2.5"});
+  EXPECT_EQ(ok.status, 0) << ok.err;
+  EXPECT_EQ(ok.out, "1.0\tInput Value\tFilter time constant\t2.5000\n");
+  EXPECT_EQ(sim.State().filter, 25000);
+
+  // Choices by index or by text.
+  EXPECT_EQ(Run({"set", "--port", sim.DevicePath(), "0.1", "2"}).status, 0);
+  EXPECT_EQ(sim.State().burnout, 2);
+  CliResult byText = Run({"set", "--port", sim.DevicePath(), "0.1", LoadString(IDS_BURNOUT_0)});
+  EXPECT_EQ(byText.status, 0) << byText.err;
+  EXPECT_EQ(sim.State().burnout, 0);
+
+  sim.SetSw28(false);
+  sim.ResetWriteCounts();
+  CliResult locked = Run({"set", "--port", sim.DevicePath(), "1.0", "5"});
+  EXPECT_EQ(locked.status, 4);
+  EXPECT_NE(locked.err.find(LoadString(IDS_EDIT_SWITCH_OFF)), std::string::npos);
+  EXPECT_FALSE(HasWrite(sim));
+
+  EXPECT_EQ(Run({"set", "--port", sim.DevicePath(), "9.0", "1"}).status, 2);
+  EXPECT_EQ(Run({"get", "--port", sim.DevicePath(), "0.7"}).status, 2);
+}
+
+TEST_F(CliTest, CommunicationFailures) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  sim.SetFault(SimFault::Silence);
+  CliResult silent = Run({"upload", "--port", sim.DevicePath()});
+  EXPECT_EQ(silent.status, 3);
+  EXPECT_NE(silent.err.find(LoadString(IDS_RECEIVE_TIMEOUT)), std::string::npos) << silent.err;
+  EXPECT_EQ(silent.out, "");
+
+  // One lost reply, one allowed retry: the whole upload is repeated.
+  sim.ClearFault();
+  sim.SetFault(SimFault::Silence, 3, 1);
+  CliResult retried = Run({"upload", "--port", sim.DevicePath(), "--retries", "1"});
+  EXPECT_EQ(retried.status, 0) << retried.err;
+  EXPECT_NE(retried.err.find(LoadString(IDS_RECEIVE_TIMEOUT)), std::string::npos);
+  EXPECT_NE(retried.out.find("MODEL=KT5RS"), std::string::npos);
+
+  CliResult noPort = Run({"get", "--port", m_home.File("no-such-tty")});
+  EXPECT_EQ(noPort.status, 3);
+  EXPECT_FALSE(noPort.err.empty());
+}
+
+TEST_F(CliTest, MonitorSimulateAndUsage) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  CliResult mon = Run({"monitor", "--port", sim.DevicePath(), "--count", "3", "--interval", "0"});
+  EXPECT_EQ(mon.status, 0) << mon.err;
+  EXPECT_EQ(std::count(mon.out.begin(), mon.out.end(), '\n'), 4);
+  EXPECT_EQ(mon.out.rfind("time,Input Value,Input %,Output %,Output Value\n", 0), 0u) << mon.out;
+  const std::string second = mon.out.substr(mon.out.find('\n') + 1);
+  EXPECT_EQ(std::count(second.begin(), second.begin() + second.find('\n'), ','), 4);
+  EXPECT_EQ(second.substr(4, 1), "-");
+  const auto commands = sim.Commands();
+  ASSERT_GE(commands.size(), 9u);
+  EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 9),
+            (std::vector<std::string>{"G01", "I04", "D", "I05", "D", "I03", "D", "I02", "D"}));
+
+  CliResult simulated = Run({"upload", "--simulate"});
+  EXPECT_EQ(simulated.status, 0) << simulated.err;
+  EXPECT_NE(simulated.out.find("[HEAD]"), std::string::npos);
+
+  CliResult help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char *command :
+       {"ports", "upload", "download", "compare", "diff", "show", "get", "set", "monitor"})
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+  EXPECT_EQ(Run({"download", "--help"}).status, 0);
+  EXPECT_EQ(Run({}).status, 2);
+  EXPECT_EQ(Run({"upload"}).status, 2);
+  EXPECT_EQ(Run({"frobnicate"}).status, 2);
+  EXPECT_EQ(Run({"diff", "only-one.cfg"}).status, 2);
+  EXPECT_EQ(Run({"monitor", "--simulate", "--count", "x"}).status, 2);
+  EXPECT_EQ(Run({"ports"}).status, 0);
+}
