@@ -261,9 +261,12 @@ void RunTransfer(CCommInterface &comm, CParBase &model, bool upload) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   thread.Join();
-  draw(model.GetProgress());
+  const CException *error = thread.GetError();
+  // The model's count can stop short of 100 through rounding; a completed
+  // transfer is shown as complete.
+  draw(error == nullptr ? 100 : model.GetProgress());
   std::cerr << std::endl;
-  if (const CException *error = thread.GetError())
+  if (error != nullptr)
     throw CException(error->GetId(), error->GetErrorMessage());
 }
 
