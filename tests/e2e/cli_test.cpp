@@ -349,6 +349,12 @@ TEST_F(CliTest, CommunicationFailures) {
   CliResult noPort = Run({"get", "--port", m_home.File("no-such-tty")});
   EXPECT_EQ(noPort.status, 3);
   EXPECT_FALSE(noPort.err.empty());
+
+  // The Japanese library beside the program gives the same failure in Japanese.
+  CliResult japanese = Run({"--lang", "ja", "get", "--port", m_home.File("no-such-tty")});
+  EXPECT_EQ(japanese.status, 3);
+  EXPECT_FALSE(japanese.err.empty());
+  EXPECT_NE(japanese.err, noPort.err);
 }
 
 TEST_F(CliTest, MonitorSimulateAndUsage) {
