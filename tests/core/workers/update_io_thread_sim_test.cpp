@@ -1,4 +1,5 @@
 // The live value poller against the instrument simulator and its faults.
+#include "wait_for.h"
 #include "workers/update_io_thread.h"
 
 #include "kt5rs_simulator.h"
@@ -11,16 +12,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-template <class Pred> bool WaitFor(Pred pred, std::chrono::milliseconds timeout = 5000ms) {
-  const auto deadline = Clock::now() + timeout;
-  while (!pred()) {
-    if (Clock::now() > deadline)
-      return false;
-    std::this_thread::sleep_for(2ms);
-  }
-  return true;
-}
 
 class PollerSimTest : public ::testing::Test {
 protected:

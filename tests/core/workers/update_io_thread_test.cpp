@@ -1,6 +1,7 @@
 // The live value poller against a scripted instrument on a pseudo-terminal:
 // what a cycle sends, how the D replies become live texts and values, the
 // error flag, the link mutex as the user's commands see it, and shutdown.
+#include "wait_for.h"
 #include "workers/update_io_thread.h"
 
 #include "link/comm_interface.h"
@@ -96,16 +97,6 @@ private:
   std::atomic<bool> m_trickle{true};
   std::atomic<bool> m_trickling{false};
 };
-
-template <class Pred> bool WaitFor(Pred pred, std::chrono::milliseconds timeout = 5000ms) {
-  const auto deadline = Clock::now() + timeout;
-  while (!pred()) {
-    if (Clock::now() > deadline)
-      return false;
-    std::this_thread::sleep_for(2ms);
-  }
-  return true;
-}
 
 class PollerTest : public ::testing::Test {
 protected:
