@@ -8,15 +8,40 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
 #include <set>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// An exclusive flock on a ".lock" file in the ports folder, held for one
+// registration. Without the folder (read-only home) registration goes on
+// unlocked; symlink() still keeps two entries from sharing a number.
+class CFolderLock {
+public:
+  explicit CFolderLock(const std::string &folder)
+      : m_fd(::open((folder + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+    if (m_fd >= 0) {
+      while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+      }
+    }
+  }
+  ~CFolderLock() {
+    if (m_fd >= 0)
+      ::close(m_fd); // releases the lock
+  }
+  CFolderLock(const CFolderLock &) = delete;
+  CFolderLock &operator=(const CFolderLock &) = delete;
+
+private:
+  int m_fd;
+};
 
 // Windows numbers its ports up to 255; a larger map is someone's mistake.
 constexpr int kMaxPort = 255;
@@ -166,6 +191,13 @@ int CComPortMap::Register(const std::string &device, int preferred) {
     return c.empty() ? target == device || target == identity : c == identity;
   };
 
+  std::error_code ec;
+  fs::create_directories(m_folder, ec);
+
+  // Two programs registering the same device at once must not give it two
+  // numbers: the look-up and the new entry happen under one lock on the folder.
+  CFolderLock lock(m_folder);
+
   std::set<int> held;
   for (const auto &[n, target] : Entries()) {
     if (sameDevice(target))
@@ -176,9 +208,6 @@ int CComPortMap::Register(const std::string &device, int preferred) {
   std::string target = canonical.empty() ? device : ByIdName(canonical);
   if (target.empty())
     target = canonical;
-
-  std::error_code ec;
-  fs::create_directories(m_folder, ec);
 
   auto isFree = [&](int n) { return !held.count(n) && !IsSerialPortPresent(n - 1); };
   std::vector<int> order;
