@@ -1,7 +1,7 @@
 #include "par_kt5rs.h"
 
 #include "link/comm_interface.h"
-#include "number_text.h"
+#include "platform/number_text.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 

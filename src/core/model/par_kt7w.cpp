@@ -1,6 +1,6 @@
 #include "par_kt7w.h"
 
-#include "number_text.h"
+#include "platform/number_text.h"
 #include "par_edit.h"
 #include "parameter_exception.h"
 #include "resources/message_format.h"

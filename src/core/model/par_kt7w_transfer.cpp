@@ -4,7 +4,7 @@
 #include "par_kt7w.h"
 
 #include "link/comm_interface.h"
-#include "number_text.h"
+#include "platform/number_text.h"
 #include "parameter_exception.h"
 #include "resources/string_ids.h"
 #include "resources/ui_host.h"

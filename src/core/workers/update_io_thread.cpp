@@ -1,21 +1,17 @@
 #include "update_io_thread.h"
 
 #include "link/comm_interface.h"
+#include "platform/number_text.h"
 #include "resources/ui_host.h"
 
 #include <cerrno>
-#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
-#include <locale.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <sys/eventfd.h>
-#endif
-#if defined(__APPLE__)
-#include <xlocale.h>
 #endif
 
 using namespace std::chrono_literals;
@@ -27,11 +23,6 @@ constexpr auto IdlePause = 100ms;
 
 // The items polled for live values 0 to 3.
 constexpr const char *ItemCommands[CUpdateIOThread::LiveCount] = {"I04\r", "I05\r", "I03\r", "I02\r"};
-
-locale_t ClassicLocale() {
-  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return c;
-}
 
 } // namespace
 
@@ -142,17 +133,12 @@ double CUpdateIOThread::GetLiveValue(int index) const {
 }
 
 double CUpdateIOThread::ReadLiveValue(const std::string &text) {
-  // The instrument always writes a '.' decimal point; the user's locale (a
-  // German one would stop at the '.') has no say here.
-  locale_t previous = uselocale(ClassicLocale());
+  // Read like "%lf" with a '.' decimal point whatever the user's locale;
+  // "inf" or "nan" from a garbled line would poison every scale computed from
+  // the value, so they count as no number.
+  std::string_view rest = text;
   double value = 0.0;
-  int fields = std::sscanf(text.c_str(), "%lf", &value);
-  uselocale(previous);
-  // "inf" or "nan" from a garbled line would poison every scale computed
-  // from the value; they count as no number.
-  if (fields != 1 || !std::isfinite(value))
-    return 0.0;
-  return value;
+  return ScanDouble(rest, value) ? value : 0.0;
 }
 
 void CUpdateIOThread::Run() {

@@ -1,4 +1,4 @@
-#include "number_text.h"
+#include "platform/number_text.h"
 
 #include <charconv>
 #include <climits>
@@ -21,17 +21,25 @@ namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-} // namespace
-
-bool ScanDouble(std::string_view &text, double &value) {
+// Skips leading white space and one sign, as scanf does before a number;
+// returns the position after them.
+std::size_t SkipBlanksAndSign(std::string_view text, bool &negative) {
   std::size_t pos = 0;
   while (pos < text.size() && IsSpace(text[pos]))
     ++pos;
-  bool negative = false;
+  negative = false;
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
     negative = text[pos] == '-';
     ++pos;
   }
+  return pos;
+}
+
+} // namespace
+
+bool ScanDouble(std::string_view &text, double &value) {
+  bool negative = false;
+  std::size_t pos = SkipBlanksAndSign(text, negative);
   // from_chars takes neither a leading '+' nor a second sign after the first.
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
     return false;
@@ -52,14 +60,8 @@ bool ScanDouble(std::string_view &text, double &value) {
 }
 
 bool ScanInt(std::string_view &text, int &value) {
-  std::size_t pos = 0;
-  while (pos < text.size() && IsSpace(text[pos]))
-    ++pos;
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  std::size_t pos = SkipBlanksAndSign(text, negative);
   if (pos >= text.size() || text[pos] < '0' || text[pos] > '9')
     return false;
   long long magnitude = 0;
