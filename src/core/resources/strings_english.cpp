@@ -118,6 +118,10 @@ const StringEntry kEnglish[] = {
     {30101, "%1!d! parameter(s) not matching."},
     {30200, "Uploading now"},
     {30201, "Downloading now"},
+    {30400, "Save"},
+    {30401, "PNG Image (*.png)|*.png|PDF Document (*.pdf)|*.pdf|CSV File (*.csv)|*.csv||"},
+    {30402, "Can not save the file %1."},
+    {30403, "Can not print the graph."},
 };
 
 const StringTable kEnglishTable{kEnglish, std::size(kEnglish)};

@@ -106,6 +106,10 @@ const StringEntry kJapanese[] = {
     {30101, "%1!d! 個のパラメータが一致していません。"},
     {30200, "アップロード中"},
     {30201, "ダウンロード中"},
+    {30400, "保存"},
+    {30401, "PNG画像 (*.png)|*.png|PDFドキュメント (*.pdf)|*.pdf|CSVファイル (*.csv)|*.csv||"},
+    {30402, "ファイル %1 を保存できません。"},
+    {30403, "グラフを印刷できません。"},
 };
 
 const StringTable kJapaneseTable{kJapanese, std::size(kJapanese)};

@@ -188,10 +188,14 @@ void CGraph::mouseDoubleClickEvent(QMouseEvent *event) {
 
 bool CGraph::Print(QPrinter &printer) {
   printer.setDocName(QStringLiteral("Graph"));
+  return PrintPage(printer);
+}
+
+bool CGraph::PrintPage(QPagedPaintDevice &device) {
   QPainter painter;
-  if (!painter.begin(&printer))
+  if (!painter.begin(&device))
     return false;
-  const int W = printer.width(), H = printer.height();
+  const int W = device.width(), H = device.height();
   const int w = std::max(1, width()), h = std::max(1, height());
   GraphRect o;
   if (double(W) / H < double(w) / h) {

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 class QPainter;
+class QPagedPaintDevice;
 class QPrinter;
 
 class CGraph : public QWidget {
@@ -36,9 +37,11 @@ public:
   int GetMode() const { return m_logic.GetMode(); }
 
   // One page with the chart, centred and with the window's proportions, on
-  // white. False when the printer could not be started (a PDF file that
-  // cannot be written, for one).
+  // white, in a document named "Graph". False when the printer could not be
+  // started (a PDF file that cannot be written, for one).
   bool Print(QPrinter &printer);
+  // The same page on any paged device (a PDF writer).
+  bool PrintPage(QPagedPaintDevice &device);
   // The chart as the window shows it.
   QImage Picture();
 
