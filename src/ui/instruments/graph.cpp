@@ -73,12 +73,16 @@ void CGraph::Render(QPainter &painter, const GraphRect &o, bool printing) {
   }
 
   if (pic.trace.size() >= 2) {
-    QPolygon path;
-    path.reserve(static_cast<int>(pic.trace.size()));
-    for (GraphPoint p : pic.trace)
-      path.append(ToQPoint(p));
-    painter.setPen(QPen(kTrace, pic.tracePenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawPolyline(path);
+    // Separate segments, not one polyline: a wide pen on a path that runs up
+    // and down every column costs the stroker a hundred times as much. On
+    // screen square ends close the joints; on paper, where the pen is thick
+    // and time does not matter, round ends make them look drawn in one stroke.
+    QList<QLine> segments;
+    segments.reserve(static_cast<qsizetype>(pic.trace.size()) - 1);
+    for (std::size_t i = 1; i < pic.trace.size(); ++i)
+      segments.append(QLine(ToQPoint(pic.trace[i - 1]), ToQPoint(pic.trace[i])));
+    painter.setPen(QPen(kTrace, pic.tracePenWidth, Qt::SolidLine, printing ? Qt::RoundCap : Qt::SquareCap));
+    painter.drawLines(segments);
   }
   m_plot = pic.plot;
 }
