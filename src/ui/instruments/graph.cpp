@@ -131,9 +131,11 @@ void CGraph::resizeEvent(QResizeEvent *event) {
 }
 
 void CGraph::mousePressEvent(QMouseEvent *event) {
-  if (GetMode() == ReviewMode && m_drag == DragNone) {
+  if (GetMode() == ReviewMode) {
     const QPoint pos = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
+    if (m_drag != DragNone) {
+      // A second button during a drag changes nothing.
+    } else if (event->button() == Qt::LeftButton) {
       m_drag = DragPan;
       m_anchorX = GraphDataX(m_logic.View(), m_plot, pos.x());
       m_anchorY = GraphDataY(m_logic.View(), m_plot, pos.y());
@@ -141,6 +143,9 @@ void CGraph::mousePressEvent(QMouseEvent *event) {
       m_drag = DragZoomBox;
       m_boxStart = m_boxCurrent = pos;
     }
+    // Taken, so the moves and the release of this button come here.
+    event->accept();
+    return;
   }
   QWidget::mousePressEvent(event);
 }
@@ -155,6 +160,8 @@ void CGraph::mouseMoveEvent(QMouseEvent *event) {
       m_boxCurrent = QPoint(std::clamp(pos.x(), 0, width()), std::clamp(pos.y(), 0, height()));
       update();
     }
+    event->accept();
+    return;
   }
   QWidget::mouseMoveEvent(event);
 }
@@ -173,6 +180,8 @@ void CGraph::mouseReleaseEvent(QMouseEvent *event) {
         m_logic.SetView(*view);
       update();
     }
+    event->accept();
+    return;
   }
   QWidget::mouseReleaseEvent(event);
 }
