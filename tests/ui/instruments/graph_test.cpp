@@ -1,13 +1,9 @@
-// The chart window on Qt's offscreen platform: the printed page, and the
-// mouse once recording has stopped.
+// The chart window on Qt's offscreen platform: the mouse once recording has
+// stopped. (Printing is tested through the panel's print dialog.)
 #include "instruments/graph.h"
-
-#include "pdf_page.h"
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QPrinter>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,40 +25,6 @@ void Drag(QWidget &w, Qt::MouseButton button, QPoint from, QPoint to) {
 double Width(const GraphView &v) { return v.xHigh - v.xLow; }
 
 } // namespace
-
-TEST(Graph, PrintedPageKeepsTheWindowsProportions) {
-  CGraph graph;
-  graph.resize(800, 400);
-  graph.SetAxes(0, 10, 0, 10); // grid lines on all four edges
-  for (int i = 0; i <= 10; ++i)
-    graph.AddSample(float(i), float(i % 3));
-  graph.Picture();
-  const GraphRect screenPlot = graph.PlotRect();
-
-  QTemporaryDir dir;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(dir.filePath("graph.pdf"));
-  ASSERT_TRUE(graph.Print(printer));
-
-  const QImage page = RenderPdfPage(dir.filePath("graph.pdf"));
-  ASSERT_FALSE(page.isNull());
-  const QRect ink = InkBox(page);
-  ASSERT_TRUE(ink.isValid()) << "the page is blank";
-  // Portrait paper: the full width, the window's proportions, centred.
-  EXPECT_GT(ink.width(), page.width() * 0.9);
-  EXPECT_NEAR(double(ink.width()) / ink.height(), 2.0, 0.1);
-  EXPECT_NEAR(ink.center().y(), page.height() / 2, page.height() * 0.02);
-  EXPECT_EQ(page.pixelColor(ink.center() + QPoint(0, 1)).rgb() | 0xff000000, QColor(Qt::white).rgb())
-      << "no background on paper";
-
-  // The screen is drawn afresh afterwards, with its own plot and scale.
-  EXPECT_TRUE(graph.Logic().Dirty());
-  EXPECT_TRUE(graph.Logic().RecomputePending());
-  graph.Picture();
-  EXPECT_EQ(graph.PlotRect(), screenPlot);
-  EXPECT_FALSE(graph.Logic().RecomputePending());
-}
 
 TEST(Graph, MouseMovesTheViewOnlyInReviewMode) {
   CGraph graph;
