@@ -107,7 +107,11 @@ QImage CGraph::Picture() {
   return m_surface.toImage();
 }
 
-QRect CGraph::ZoomBoxRect() const { return QRect(m_boxStart, m_boxCurrent).normalized(); }
+QRect CGraph::ZoomBoxRect() const {
+  // Not QRect::normalized(): it moves the edges of a box dragged up or left by a pixel.
+  return QRect(QPoint(std::min(m_boxStart.x(), m_boxCurrent.x()), std::min(m_boxStart.y(), m_boxCurrent.y())),
+               QPoint(std::max(m_boxStart.x(), m_boxCurrent.x()), std::max(m_boxStart.y(), m_boxCurrent.y())));
+}
 
 void CGraph::paintEvent(QPaintEvent *) {
   UpdateSurface();
@@ -175,8 +179,8 @@ void CGraph::mouseReleaseEvent(QMouseEvent *event) {
       update();
     } else if (m_drag == DragZoomBox && event->button() == Qt::RightButton) {
       m_drag = DragNone;
-      const QRect r = ZoomBoxRect();
-      if (auto view = ZoomBoxView(m_logic.View(), m_plot, {r.left(), r.top()}, {r.right(), r.bottom()}))
+      if (auto view = ZoomBoxView(m_logic.View(), m_plot, {m_boxStart.x(), m_boxStart.y()},
+                                  {m_boxCurrent.x(), m_boxCurrent.y()}))
         m_logic.SetView(*view);
       update();
     }
