@@ -6,7 +6,9 @@
 // For the main window: construct it as a child of the window, give it the
 // poller and the channel (0 input value, 1 input %, 2 output %, 3 output
 // value), attach an observer, place it over the client area and show it. The
-// panel reads the poller's values without the link mutex.
+// panel reads the poller's values without the link mutex. The notification
+// comes from inside the CLOSE button's click, so the observer takes the panel
+// away with deleteLater(), never with delete.
 #pragma once
 
 #include "model/observable.h"
