@@ -13,15 +13,27 @@
 
 namespace {
 
-constexpr std::string_view kSpaces = " \t\v\f\r";
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
 
+// The text without white space around it; an empty result still points into
+// the text, so its place is kept.
 std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(kSpaces);
-  if (first == std::string_view::npos)
-    return text.substr(0, 0); // still inside the text: its place is kept
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && IsSpace(text[first]))
+    ++first;
+  while (last > first && IsSpace(text[last - 1]))
+    --last;
+  return text.substr(first, last - first);
+}
 
-  const auto last = text.find_last_not_of(kSpaces);
-  return text.substr(first, last - first + 1);
+// Both code pages agree with UTF-8 on these, and a configuration file holds
+// little else.
+bool IsAscii(std::string_view bytes) {
+  unsigned char any = 0;
+  for (char c : bytes)
+    any |= static_cast<unsigned char>(c);
+  return any < 0x80;
 }
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -95,6 +107,8 @@ bool CProfileFile::Load(const std::string &path) {
     return false;
   }
   std::string bytes;
+  if (S_ISREG(st.st_mode))
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
   bool ok = true;
   char buffer[16384];
   for (;;) {
@@ -149,10 +163,22 @@ void CProfileFile::Parse(std::string_view bytes) {
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
     m_text.assign(bytes.substr(kUtf8Bom.size()));
+  else if (IsAscii(bytes))
+    m_text.assign(bytes);
   else
     m_text = CodePageToUtf8(bytes, GetLinkCodePage());
 
   const std::string_view text = m_text;
+  // Room for the lines that start with text, counted first: growing the list
+  // line by line would copy it over and over, and blank lines need no room.
+  std::size_t lineStarts = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (!IsSpace(text[at]) && text[at] != '\n' && text[at] != '[')
+      ++lineStarts;
+    const auto newline = text.find('\n', at);
+    at = newline == std::string_view::npos ? text.size() : newline + 1;
+  }
+  m_lines.reserve(lineStarts);
   bool blankRun = false; // the last record is a run of blank lines that may grow
   std::size_t pos = 0;
   while (pos < text.size()) {
