@@ -2,6 +2,7 @@
 
 #include "link/comm_interface.h"
 #include "model/par_base.h"
+#include "platform/number_text.h"
 #include "resources/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
@@ -22,7 +23,7 @@ const char *const kGeneralHelp = R"(Usage: vela-cli [OPTIONS] COMMAND [ARGS]
 Commands:
   ports                                 COM name, display text and device of every port
   upload   --port P [-o FILE]           read the whole set; write a .cfg (standard output without -o)
-  download --port P FILE [--verify] [--backup FILE]
+  download --port P FILE [--no-verify] [--backup FILE]
                                         write a .cfg to the instrument
   compare  --port P FILE                the instrument against a file
   diff     FILE_A FILE_B                two files, no instrument
@@ -45,7 +46,8 @@ numbered 0 Input, 1 Input Value, 2 Input %, 3 Output %, 4 Output Value,
 
 Exit status:
   0  done (compare, diff: equal)
-  1  compare or diff found differences; download --verify read back other values
+  1  compare or diff found differences; download or set read back other values
+     than were written
   2  usage error
   3  communication failure (port could not be opened, no or bad reply)
   4  parameter or file error (bad value, unreadable or foreign file, instrument
@@ -63,15 +65,19 @@ COM name, display text, device path.
 Reads every parameter of the instrument (after checking that it is a KT5RS)
 and writes them as a configuration file to FILE, or to standard output
 without -o. A progress bar is shown on standard error when it is a terminal.
+Values the instrument holds outside their ranges are listed on standard
+error: the file keeps them, but cannot be loaded until they are corrected.
 )"},
-    {"download", R"(Usage: vela-cli download --port P FILE [--verify] [--backup FILE]
+    {"download", R"(Usage: vela-cli download --port P FILE [--no-verify] [--backup FILE]
 
 Loads FILE (nothing is sent when it cannot be read or belongs to another
-model), asks the instrument's edit switch SW2-8 (exit 4 when it is off) and
-writes every parameter.
-  --backup FILE  first read what the instrument holds and save it to FILE
-  --verify       read the set back afterwards; the differing rows are printed
-                 and the exit status is 1 when any differs
+model), asks the instrument's edit switch SW2-8 (exit 4 when it is off),
+writes every parameter and reads the set back: rows the instrument did not
+take are printed and the exit status is 1.
+  --backup FILE  first read what the instrument holds and save it to FILE;
+                 taken once, before anything is written (a retry repeats
+                 only the download)
+  --no-verify    skip the read-back (about 3 s at 9600 baud)
 )"},
     {"compare", R"(Usage: vela-cli compare --port P FILE
 
@@ -99,15 +105,17 @@ and prints block.item, block, name and value, tab separated.
 
 Reads the whole set, asks the edit switch SW2-8, checks the value like the
 parameter list does (nothing is sent when it is refused, exit 4), writes the
-item and reads it back; prints the row as the instrument now holds it.
-Choice parameters take the choice index, its code or its text.
+item and reads it back; prints the row as the instrument now holds it. When
+the instrument kept another value, says so and exits with 1.
+Choice parameters take the choice code or its text (in any letter case).
 )"},
     {"monitor", R"(Usage: vela-cli monitor --port P [--count N] [--interval MS]
 
-Prints a header line, then per polling cycle an ISO 8601 UTC time stamp and
-the four live values (input value, input %, output %, output value) as CSV,
-until N cycles are done or Ctrl-C. --interval is the pause between cycles
-(default 100 ms).
+Checks that the instrument is a KT5RS, then prints a header line and per
+polling cycle an ISO 8601 UTC time stamp and the four live values (input
+value, input %, output %, output value) as CSV, until N cycles are done or
+Ctrl-C. A reply that is not a number gives an empty field. --interval is the
+pause between cycles (default 100 ms).
 )"},
 };
 
@@ -125,6 +133,11 @@ std::pair<std::size_t, std::size_t> ArgCount(const std::string &command) {
   if (command == "get")
     return {0, 1};
   return {0, 0};
+}
+
+// "-5" or "-.5" is a value to set, not an option.
+bool IsNegativeNumber(const std::string &arg) {
+  return arg.size() > 1 && arg[0] == '-' && ((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.');
 }
 
 bool ParseLong(const std::string &text, long &value) {
@@ -168,6 +181,8 @@ int ParseArguments(int argc, char **argv, CliOptions &options) {
         return UsageError(options.command, "--backup needs a file");
     } else if (arg == "--verify") {
       options.verify = true;
+    } else if (arg == "--no-verify") {
+      options.verify = false;
     } else if (arg == "--simulate") {
       options.simulate = true;
     } else if (arg == "--count" || arg == "--retries" || arg == "--interval") {
@@ -184,7 +199,7 @@ int ParseArguments(int argc, char **argv, CliOptions &options) {
       if (!value(text) || (text != "en" && text != "ja"))
         return UsageError(options.command, "--lang takes en or ja");
       options.language = text == "en" ? 0 : 1;
-    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+    } else if (arg.size() > 1 && arg[0] == '-' && !IsNegativeNumber(arg)) {
       return UsageError(options.command, "unknown option " + arg);
     } else if (options.command.empty()) {
       options.command = arg;
@@ -296,26 +311,21 @@ bool ParseSelection(const CParBase &model, const std::string &text, Selection &s
 }
 
 void ApplyValue(CParBase &model, int block, int item, const std::string &value) {
-  if (model.GetEditKind(block, item) != EDIT_CHOICE) {
+  if (model.GetEditKind(block, item) == EDIT_CHOICE)
+    model.SetValue(block, item, model.ParseChoice(block, item, value));
+  else
     model.SetValueString(block, item, value);
-    return;
-  }
-  long number = 0;
-  if (ParseLong(value, number)) {
-    model.SetValue(block, item, static_cast<int>(number));
-    return;
-  }
-  // At most as many choices as the list editor would show.
-  for (int i = 0; i < 1000; ++i) {
-    const std::string choice = model.GetChoiceText(block, item, i);
-    if (choice.empty())
-      break;
-    if (choice == value) {
-      model.SetValue(block, item, i);
-      return;
-    }
-  }
-  model.SetValueString(block, item, value);
+}
+
+std::string LiveField(const std::string &reply) {
+  if (reply.empty() || reply.front() != 'D')
+    return {};
+  const std::string_view text = TrimBlanks(std::string_view(reply).substr(1));
+  std::string_view rest = text;
+  double value = 0;
+  if (!ScanDouble(rest, value) || !rest.empty())
+    return {};
+  return std::string(text);
 }
 
 std::string CsvField(const std::string &text) {

@@ -24,7 +24,7 @@ struct CliOptions {
   std::string port;
   std::string output;
   std::string backup;
-  bool verify = false;
+  bool verify = true; // download reads the set back unless --no-verify
   bool simulate = false;
   long count = -1; // monitor cycles, -1 until interrupted
   int intervalMs = 100;
@@ -61,9 +61,14 @@ struct Selection {
 };
 bool ParseSelection(const CParBase &model, const std::string &text, Selection &sel, bool blockAllowed);
 
-// Takes the value as an accepted in-place edit would: choices by index,
-// code or text, everything else as text. Throws the model's failure.
+// Takes the value as an accepted in-place edit would: a choice by its code
+// or its text (only what the list offers), everything else as text. Throws
+// the model's failure.
 void ApplyValue(CParBase &model, int block, int item, const std::string &value);
+
+// A live reply as the CSV shows it: the number after the D, or an empty
+// field when the reply holds anything but one number.
+std::string LiveField(const std::string &reply);
 
 // Quoted when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string &text);

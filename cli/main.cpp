@@ -8,6 +8,7 @@
 #include "model/par_kt5rs.h"
 #include "model/parameter_exception.h"
 #include "resources/language_module.h"
+#include "resources/message_format.h"
 #include "resources/settings_store.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
@@ -47,23 +48,50 @@ void OpenPort(CCommInterface &comm, const CliOptions &options) {
     comm.OpenDevice(options.port);
 }
 
-// Runs op on an open interface; a communication failure is repeated only
-// when the user allowed it with --retries, after reopening the port.
-template <typename Op> void WithDevice(const CliOptions &options, Op op) {
-  CCommInterface comm;
-  OpenPort(comm, options);
-  for (int round = 0;; ++round) {
-    try {
-      if (round > 0)
-        comm.Reopen();
-      op(comm);
-      return;
-    } catch (const CException &e) {
-      if (!IsCommunicationFailure(e.GetId()) || round >= options.retries)
-        throw;
-      PrintMessage(e.GetErrorMessage());
+// An open interface with the user's allowance of retries: a communication
+// failure is repeated only when --retries allows it, after reopening the
+// port. The allowance is shared by every step run on the same session.
+class CDeviceSession {
+public:
+  explicit CDeviceSession(const CliOptions &options) : m_retriesLeft(options.retries) {
+    OpenPort(m_comm, options);
+  }
+
+  // Runs op, and runs it again after a communication failure while retries
+  // are left.
+  template <typename Op> void Run(Op op) {
+    for (;;) {
+      try {
+        if (m_reopen) {
+          m_comm.Reopen();
+          m_reopen = false;
+        }
+        op(m_comm);
+        return;
+      } catch (const CException &e) {
+        if (!IsCommunicationFailure(e.GetId()) || m_retriesLeft <= 0)
+          throw;
+        --m_retriesLeft;
+        m_reopen = true;
+        PrintMessage(e.GetErrorMessage());
+      }
     }
   }
+
+private:
+  CCommInterface m_comm;
+  int m_retriesLeft;
+  bool m_reopen = false;
+};
+
+template <typename Op> void WithDevice(const CliOptions &options, Op op) { CDeviceSession(options).Run(op); }
+
+// A whole upload; the values that a file could not hold are named.
+void Upload(CCommInterface &comm, CParBase &model) {
+  RunTransfer(comm, model, true);
+  const std::string report = model.GetOutOfRangeReport();
+  if (!report.empty())
+    PrintMessage(report);
 }
 
 std::unique_ptr<CParBase> LoadConfigFile(const CParBase &model, const std::string &path) {
@@ -102,7 +130,7 @@ int CmdPorts() {
 
 int CmdUpload(const CliOptions &options) {
   CParKT5RS model;
-  WithDevice(options, [&](CCommInterface &comm) { RunTransfer(comm, model, true); });
+  WithDevice(options, [&](CCommInterface &comm) { Upload(comm, model); });
   if (!options.output.empty()) {
     model.SaveFile(options.output);
     return kExitDone;
@@ -128,12 +156,15 @@ int CmdDownload(const CliOptions &options) {
   // Nothing reaches the instrument unless the whole file was taken.
   const auto file = LoadConfigFile(model, options.args[0]);
   int result = kExitDone;
-  WithDevice(options, [&](CCommInterface &comm) {
-    if (!options.backup.empty()) {
-      auto held = model.Clone();
-      RunTransfer(comm, *held, true);
-      held->SaveFile(options.backup);
-    }
+  CDeviceSession session(options);
+  // The backup is what the instrument held before anything was written; a
+  // retry of the download must not replace it with a half-written set.
+  if (!options.backup.empty()) {
+    auto held = model.Clone();
+    session.Run([&](CCommInterface &comm) { Upload(comm, *held); });
+    held->SaveFile(options.backup);
+  }
+  session.Run([&](CCommInterface &comm) {
     if (!file->CheckEditSwitch(comm)) {
       result = kExitParameter;
       return;
@@ -220,10 +251,19 @@ int CmdSet(const CliOptions &options) {
       return;
     }
     ApplyValue(model, sel.block, sel.item, options.args[1]);
+    const std::string sent = model.GetValueString(sel.block, sel.item);
+    const std::string sentText = model.GetValueText(sel.block, sel.item);
     model.WriteToDevice(comm, sel.block, sel.item);
+    // The instrument answers a write it refuses like one it takes; only the
+    // read-back tells.
     model.ReadFromDevice(&comm, sel.block, sel.item);
     PrintRow(model, sel.block, sel.item);
     result = kExitDone;
+    if (model.GetValueString(sel.block, sel.item) != sent) {
+      PrintMessage(FormatMessageId(IDS_WRITE_NOT_KEPT, {model.GetName(sel.block, sel.item), sentText,
+                                                        model.GetValueText(sel.block, sel.item)}));
+      result = kExitDifferent;
+    }
   });
   return result;
 }
@@ -250,9 +290,7 @@ std::string PollCycle(CCommInterface &comm) {
   for (const char *item : kItems) {
     comm.Transact(item, reply);
     comm.Transact("D\r", reply);
-    std::string text = reply.empty() ? std::string() : reply.substr(1);
-    const auto first = text.find_first_not_of(" \t");
-    line += ',' + CsvField(first == std::string::npos ? std::string() : text.substr(first));
+    line += ',' + CsvField(LiveField(reply));
   }
   return line;
 }
@@ -260,13 +298,21 @@ std::string PollCycle(CCommInterface &comm) {
 int CmdMonitor(const CliOptions &options) {
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
-  std::cout << "time";
-  // Blocks 1 to 4 are the four live values in polling order.
-  for (int block = 1; block <= 4; ++block)
-    std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + block));
-  std::cout << std::endl;
   long done = 0;
+  bool checked = false;
   WithDevice(options, [&](CCommInterface &comm) {
+    if (!checked) {
+      // Another model's live items mean something else, or nothing.
+      CParKT5RS model;
+      comm.SelectGroup(1);
+      model.VerifyDeviceModel(comm);
+      checked = true;
+      std::cout << "time";
+      // Blocks 1 to 4 are the four live values in polling order.
+      for (int block = 1; block <= 4; ++block)
+        std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + block));
+      std::cout << std::endl;
+    }
     while (!g_interrupted && (options.count < 0 || done < options.count)) {
       std::cout << PollCycle(comm) << std::endl;
       ++done;

@@ -246,7 +246,7 @@ TEST_F(CliTest, DownloadRefusals) {
   }
 }
 
-TEST_F(CliTest, VerifyCatchesWritesTheInstrumentDidNotTake) {
+TEST_F(CliTest, WritesTheInstrumentDidNotKeepAreReported) {
   CKT5RSSimulator source(Options());
   source.Start();
   SimState edited = EditedState();
@@ -255,32 +255,46 @@ TEST_F(CliTest, VerifyCatchesWritesTheInstrumentDidNotTake) {
   const std::string file = m_home.File("set.cfg");
   ASSERT_EQ(Run({"upload", "--port", source.DevicePath(), "-o", file}).status, 0);
 
-  // The switch goes off right after the program asked it, so the instrument
-  // answers every write with a refusal the protocol does not report.
-  SimOptions paced = Options();
-  paced.pace = true;
-  CKT5RSSimulator target(paced);
-  target.Start();
-  std::thread flip([&] {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < end) {
-      const auto commands = target.Commands();
-      if (std::find(commands.begin(), commands.end(), "DW") != commands.end()) {
-        target.SetSw28(false);
-        target.SetPace(false);
-        return;
+  struct Case {
+    std::vector<std::string> args; // after --port
+    int status;
+    std::string report; // on standard output or error
+  };
+  const Case cases[] = {
+      {{"set", "1.0", "2.5"},
+       1,
+       "Filter time constant was sent as 2.5000, but the instrument kept 0.0000."},
+      {{"download", file}, 1, "1.0\tInput Value\tFilter time constant\t2.5000\t0.0000\n"},
+      {{"download", file, "--no-verify"}, 0, ""},
+  };
+  for (const Case &c : cases) {
+    // The switch goes off right after the program asked it, so the instrument
+    // answers every write with a refusal the protocol does not report.
+    SimOptions paced = Options();
+    paced.pace = true;
+    CKT5RSSimulator target(paced);
+    target.Start();
+    std::thread flip([&] {
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      while (std::chrono::steady_clock::now() < end) {
+        const auto commands = target.Commands();
+        if (std::find(commands.begin(), commands.end(), "DW") != commands.end()) {
+          target.SetSw28(false);
+          target.SetPace(false);
+          return;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
       }
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-  });
-  CliResult down = Run({"download", "--port", target.DevicePath(), file, "--verify"});
-  flip.join();
-  EXPECT_EQ(down.status, 1) << down.err;
-  EXPECT_EQ(target.WriteCounts().accepted, 0);
-  EXPECT_GT(target.WriteCounts().refused, 0);
-  EXPECT_NE(down.out.find("1.0\tInput Value\tFilter time constant\t2.5000\t0.0000\n"), std::string::npos)
-      << down.out;
-  EXPECT_NE(down.out.find("parameter(s) not matching."), std::string::npos);
+    });
+    std::vector<std::string> args = {c.args[0], "--port", target.DevicePath()};
+    args.insert(args.end(), c.args.begin() + 1, c.args.end());
+    CliResult result = Run(args);
+    flip.join();
+    EXPECT_EQ(result.status, c.status) << c.args[0] << result.err;
+    EXPECT_EQ(target.WriteCounts().accepted, 0);
+    EXPECT_GT(target.WriteCounts().refused, 0);
+    EXPECT_NE((result.out + result.err).find(c.report), std::string::npos) << result.out << result.err;
+  }
 }
 
 TEST_F(CliTest, GetAndSet) {
@@ -357,6 +371,150 @@ TEST_F(CliTest, CommunicationFailures) {
   EXPECT_NE(japanese.err, noPort.err);
 }
 
+TEST_F(CliTest, SetRefusesWhatTheListDoesNotOffer) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  struct Case {
+    const char *item;
+    std::string value;
+    const char *message;
+  };
+  const Case refused[] = {
+      {"0.0", "4294967297", "Input type should be a from 0 to 5. "}, // not wrapped into code 1
+      {"0.1", "nonsense", "Burnout should be a from 0 to 2. "},     // not code 0
+      {"0.1", "3", "Burnout should be a from 0 to 2. "},
+      {"3.0", "-1", "Linearization should be a from 0 to 1. "},
+  };
+  for (const Case &c : refused) {
+    CliResult result = Run({"set", "--port", sim.DevicePath(), c.item, c.value});
+    EXPECT_EQ(result.status, 4) << c.value;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_FALSE(HasWrite(sim)) << c.value;
+  }
+  // Choice texts in any letter case; a full-width space around a number is blank.
+  const Case taken[] = {{"0.1", "dOWNSCALE", "0.1\tInput\tBurnout\tDownscale\n"},
+                        {"1.0", "\xE3\x80\x80" "2.5 \xE3\x80\x80", "1.0\tInput Value\tFilter time constant\t2.5000\n"}};
+  for (const Case &c : taken) {
+    CliResult result = Run({"set", "--port", sim.DevicePath(), c.item, c.value});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, c.message);
+  }
+  EXPECT_EQ(sim.State().burnout, 1);
+  EXPECT_EQ(sim.State().filter, 25000);
+}
+
+TEST_F(CliTest, GarbledOrLateRepliesEndInARetryNeverInWrongValues) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  SimState state = EditedState();
+  state.model = "KT5RS";
+  for (int k = 0; k < 101; ++k) {
+    state.tableX[k] = -137000 + 1000 * k; // "-13.7000": cut at a NUL it reads as -13
+    state.tableY[k] = -137000 + 1500 * k;
+  }
+  sim.SetState(state);
+  CliResult clean = Run({"upload", "--port", sim.DevicePath()});
+  ASSERT_EQ(clean.status, 0) << clean.err;
+
+  // The first fault hits a table point, after the set-up and the first reads.
+  for (SimFault fault : {SimFault::NulInside, SimFault::LateReply}) {
+    sim.SetFault(fault, 20, 1);
+    CliResult failed = Run({"upload", "--port", sim.DevicePath()});
+    EXPECT_EQ(failed.status, 3) << failed.err;
+    EXPECT_NE(failed.err.find(LoadString(IDS_RECEIVE_TIMEOUT)), std::string::npos) << failed.err;
+    EXPECT_EQ(failed.out, "");
+    ASSERT_TRUE(sim.WaitUntilQuiet(std::chrono::seconds(5)));
+
+    sim.SetFault(fault, 20, 1);
+    CliResult retried = Run({"upload", "--port", sim.DevicePath(), "--retries", "1"});
+    EXPECT_EQ(retried.status, 0) << retried.err;
+    EXPECT_EQ(retried.out, clean.out);
+  }
+}
+
+TEST_F(CliTest, BackupIsTakenOnceBeforeTheFirstWrite) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  SimState original = EditedState();
+  original.model = "KT5RS";
+  sim.SetState(original);
+  const std::string before = m_home.File("before.cfg");
+  ASSERT_EQ(Run({"upload", "--port", sim.DevicePath(), "-o", before}).status, 0);
+  const std::size_t uploadCommands = sim.Commands().size();
+  const std::string file = m_home.File("factory.cfg");
+  CKT5RSSimulator factory(Options());
+  factory.Start();
+  ASSERT_EQ(Run({"upload", "--port", factory.DevicePath(), "-o", file}).status, 0);
+
+  // One reply lost half way through the writes, one retry allowed.
+  sim.ClearTranscript();
+  sim.SetFault(SimFault::Silence, static_cast<int>(uploadCommands) + 40, 1);
+  const std::string backup = m_home.File("backup.cfg");
+  CliResult down = Run({"download", "--port", sim.DevicePath(), file, "--backup", backup, "--retries", "1"});
+  EXPECT_EQ(down.status, 0) << down.err;
+  EXPECT_NE(down.err.find(LoadString(IDS_RECEIVE_TIMEOUT)), std::string::npos) << down.err;
+  EXPECT_EQ(ReadWholeFile(backup), ReadWholeFile(before));
+  ExpectSameParameters(sim.State(), factory.State());
+}
+
+TEST_F(CliTest, CodesWithoutATextTravelAsTheInstrumentHoldsThem) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  SimState state = CKT5RSSimulator::DefaultState("KT5RS");
+  state.burnout = 3;
+  state.linearization = 2;
+  sim.SetState(state);
+  const std::string file = m_home.File("codes.cfg");
+  CliResult up = Run({"upload", "--port", sim.DevicePath(), "-o", file});
+  ASSERT_EQ(up.status, 0) << up.err;
+  EXPECT_NE(ReadWholeFile(file).find("[G0]\r\nP0=0\r\nP1=3\r\n"), std::string::npos);
+
+  // Two codes without a text never show as the same empty text.
+  state.burnout = 4;
+  sim.SetState(state);
+  CliResult cmp = Run({"compare", "--port", sim.DevicePath(), file});
+  EXPECT_EQ(cmp.status, 1) << cmp.err;
+  EXPECT_EQ(cmp.out, "0.1\tInput\tBurnout\t3\t4\n1 parameter(s) not matching.\n");
+}
+
+TEST_F(CliTest, UploadNamesValuesThatNoFileCouldHold) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  SimState state = CKT5RSSimulator::DefaultState("KT5RS");
+  state.points = 200;
+  state.input0 = 1200000;
+  sim.SetState(state);
+  const std::string file = m_home.File("odd.cfg");
+  CliResult up = Run({"upload", "--port", sim.DevicePath(), "-o", file});
+  EXPECT_EQ(up.status, 0) << up.err;
+  EXPECT_EQ(up.err, LoadString(IDS_VALUES_OUT_OF_RANGE) +
+                        "\n0% input should be a from 0.0000 to 90.0000. The instrument holds 120.0000."
+                        "\nNumber of points should be a from 2 to 101. The instrument holds 200.\n");
+  // The file keeps what the instrument holds.
+  EXPECT_NE(ReadWholeFile(file).find("[G3]\r\nP0=0\r\nP1=200\r\n"), std::string::npos);
+}
+
+TEST_F(CliTest, MonitorChecksTheModelAndNeverPrintsAPartialNumber) {
+  CKT5RSSimulator other(Options("KT7W"));
+  other.Start();
+  CliResult refused = Run({"monitor", "--port", other.DevicePath(), "--count", "1"});
+  EXPECT_EQ(refused.status, 4);
+  EXPECT_NE(refused.err.find(LoadString(IDS_DEVICE_NOT_SUPPORTED)), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.out, "");
+
+  // After the model check, the first live value's reply comes with stray bytes.
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  sim.SetFault(SimFault::Garbage, 5, 1);
+  CliResult mon = Run({"monitor", "--port", sim.DevicePath(), "--count", "1"});
+  EXPECT_EQ(mon.status, 0) << mon.err;
+  const std::string row = mon.out.substr(mon.out.find('\n') + 1);
+  const auto first = row.find(',');
+  ASSERT_NE(first, std::string::npos) << mon.out;
+  EXPECT_EQ(row.substr(first, 2), ",,") << row;
+  EXPECT_EQ(std::count(row.begin(), row.end(), ','), 4);
+}
+
 TEST_F(CliTest, MonitorSimulateAndUsage) {
   CKT5RSSimulator sim(Options());
   sim.Start();
@@ -369,8 +527,9 @@ TEST_F(CliTest, MonitorSimulateAndUsage) {
   EXPECT_EQ(second.substr(4, 1), "-");
   const auto commands = sim.Commands();
   ASSERT_GE(commands.size(), 9u);
+  // The model check, then the poller's cycle.
   EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 9),
-            (std::vector<std::string>{"G01", "I04", "D", "I05", "D", "I03", "D", "I02", "D"}));
+            (std::vector<std::string>{"G01", "I90", "D2", "G01", "I04", "D", "I05", "D", "I03"}));
 
   CliResult simulated = Run({"upload", "--simulate"});
   EXPECT_EQ(simulated.status, 0) << simulated.err;

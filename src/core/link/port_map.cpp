@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <pwd.h>
 #include <set>
 #include <sys/file.h>
@@ -42,6 +44,58 @@ public:
 private:
   int m_fd;
 };
+
+// A pseudo-terminal belongs to the program that made it (a simulator): once
+// that program is gone, its number may be handed to any other terminal. So
+// the program registering one holds an exclusive flock on "COMn.lock" beside
+// the entry for as long as it serves, and an entry whose lock nobody holds
+// is stale. The kernel drops the lock with the last descriptor, also when
+// the program is killed.
+std::mutex g_heldMutex;
+std::map<std::string, int> g_heldLocks; // lock file -> descriptor, this process
+
+bool IsPseudoTerminal(const std::string &target) {
+  std::error_code ec;
+  const fs::path p = fs::canonical(target, ec);
+  return (ec ? target : p.string()).rfind("/dev/pts/", 0) == 0;
+}
+
+// Takes the lock of an entry for this process; false when another holds it.
+bool HoldLock(const std::string &lockPath) {
+  const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0)
+    return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  std::lock_guard lock(g_heldMutex);
+  auto [it, added] = g_heldLocks.emplace(lockPath, fd);
+  if (!added) {
+    ::close(it->second);
+    it->second = fd;
+  }
+  return true;
+}
+
+void ReleaseLock(const std::string &lockPath) {
+  std::lock_guard lock(g_heldMutex);
+  auto it = g_heldLocks.find(lockPath);
+  if (it == g_heldLocks.end())
+    return;
+  ::close(it->second);
+  g_heldLocks.erase(it);
+}
+
+// True while some program (this one included) holds the lock.
+bool LockIsHeld(const std::string &lockPath) {
+  const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd); // also gives back a shared lock just taken
+  return held;
+}
 
 // Windows numbers its ports up to 255; a larger map is someone's mistake.
 constexpr int kMaxPort = 255;
@@ -116,6 +170,21 @@ std::string CComPortMap::DefaultFolder() {
 
 std::string CComPortMap::EntryPath(int port) const { return m_folder + "/COM" + std::to_string(port); }
 
+std::string CComPortMap::LockPath(int port) const { return EntryPath(port) + ".lock"; }
+
+bool CComPortMap::IsStale(int port, const std::string &target) const {
+  return IsPseudoTerminal(target) && !LockIsHeld(LockPath(port));
+}
+
+void CComPortMap::RemoveStaleEntries() {
+  for (const auto &[n, target] : AllEntries()) {
+    if (IsStale(n, target)) {
+      ::unlink(EntryPath(n).c_str());
+      ::unlink(LockPath(n).c_str());
+    }
+  }
+}
+
 std::string CComPortMap::AbsoluteTarget(const std::string &target) const {
   // A hand-made `ln -s ttyUSB0 COM5` is relative to the ports folder.
   if (!target.empty() && target[0] != '/')
@@ -147,7 +216,7 @@ bool CComPortMap::TryResolve(int port, std::string &device) const {
   if (!fs::is_symlink(link, ec))
     return false;
   std::string target = AbsoluteTarget(fs::read_symlink(link, ec).string());
-  if (ec || !fs::exists(target, ec))
+  if (ec || !fs::exists(target, ec) || IsStale(port, target))
     return false;
   device = target;
   return true;
@@ -163,6 +232,12 @@ std::string CComPortMap::Resolve(int port) const {
 }
 
 std::vector<std::pair<int, std::string>> CComPortMap::Entries() const {
+  auto entries = AllEntries();
+  std::erase_if(entries, [this](const auto &entry) { return IsStale(entry.first, entry.second); });
+  return entries;
+}
+
+std::vector<std::pair<int, std::string>> CComPortMap::AllEntries() const {
   std::vector<std::pair<int, std::string>> entries;
   std::error_code ec;
   for (fs::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -197,6 +272,7 @@ int CComPortMap::Register(const std::string &device, int preferred) {
   // Two programs registering the same device at once must not give it two
   // numbers: the look-up and the new entry happen under one lock on the folder.
   CFolderLock lock(m_folder);
+  RemoveStaleEntries();
 
   std::set<int> held;
   for (const auto &[n, target] : Entries()) {
@@ -218,11 +294,18 @@ int CComPortMap::Register(const std::string &device, int preferred) {
       order.push_back(n);
   }
 
+  const bool owned = IsPseudoTerminal(target);
   for (int n : order) {
+    // The lock comes first, so the entry is never seen without its owner.
+    if (owned && !HoldLock(LockPath(n)))
+      continue;
     // symlink() either creates the entry or fails with EEXIST: two programs
     // registering at once never share a number.
     if (::symlink(target.c_str(), EntryPath(n).c_str()) != 0) {
-      if (errno == EEXIST)
+      const int error = errno;
+      if (owned)
+        ReleaseLock(LockPath(n));
+      if (error == EEXIST)
         continue;
       return 0;
     }
@@ -233,8 +316,11 @@ int CComPortMap::Register(const std::string &device, int preferred) {
       if (m < lowest && sameDevice(t))
         lowest = m;
     }
-    if (lowest != n)
+    if (lowest != n) {
       ::unlink(EntryPath(n).c_str());
+      if (owned)
+        ReleaseLock(LockPath(n));
+    }
     return lowest;
   }
   return 0;
@@ -243,6 +329,18 @@ int CComPortMap::Register(const std::string &device, int preferred) {
 void CComPortMap::Unregister(int port) {
   std::error_code ec;
   fs::path link = EntryPath(port);
+  // Under the folder lock: a registration running meanwhile must not take
+  // the lock file just before it is removed.
+  CFolderLock lock(m_folder);
   if (fs::is_symlink(link, ec))
     fs::remove(link, ec);
+  bool mine = false;
+  {
+    std::lock_guard held(g_heldMutex);
+    mine = g_heldLocks.count(LockPath(port)) != 0;
+  }
+  if (mine) {
+    ::unlink(LockPath(port).c_str());
+    ReleaseLock(LockPath(port));
+  }
 }

@@ -3,7 +3,8 @@
 // pseudo-terminal) gets the lowest free number the first time it is seen and
 // keeps it. Entries are symlinks COM<n> -> device in the ports folder
 // ($XDG_CONFIG_HOME/VANTORIX/ports, default ~/.config/VANTORIX/ports), so a
-// user can add or change one with `ln -s`.
+// user can add or change one with `ln -s`. An entry that points at a
+// pseudo-terminal counts only while the program that registered it runs.
 #pragma once
 
 #include <string>
@@ -36,7 +37,8 @@ public:
   // Removes the entry of COM n, if there is one.
   void Unregister(int port);
 
-  // Every entry (number, link target), by number.
+  // Every entry (number, link target), by number; entries of pseudo-terminals
+  // whose registering program is gone are left out.
   std::vector<std::pair<int, std::string>> Entries() const;
 
   // The user's ports folder as the environment names it.
@@ -44,6 +46,10 @@ public:
 
 private:
   std::string EntryPath(int port) const;
+  std::string LockPath(int port) const;
+  std::vector<std::pair<int, std::string>> AllEntries() const;
+  bool IsStale(int port, const std::string &target) const;
+  void RemoveStaleEntries();
   std::string AbsoluteTarget(const std::string &target) const;
 
   std::string m_folder;

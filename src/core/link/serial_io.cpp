@@ -7,9 +7,11 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
+#include <algorithm>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -21,6 +23,16 @@ using Clock = std::chrono::steady_clock;
 // A line that long without a carriage return is babble, not an answer: the
 // longest reply of the instrument is a few dozen characters.
 constexpr std::size_t kMaxLineBytes = 4096;
+
+// Before a repeat the line must go quiet: a late answer to the failed
+// exchange would otherwise be read as the answer to the repeated one. An
+// answer that missed its time-out comes soon after it; once the line has been
+// silent this long, nothing more of the old exchange is on its way.
+constexpr milliseconds kQuietGap{300};
+// Reopen waits at most this long in all, for the line to go quiet and for a
+// re-plugged adapter to come back.
+constexpr milliseconds kReopenLimit{1000};
+constexpr milliseconds kReopenAttemptPause{50};
 
 // Serial devices belong to this group on the common distributions.
 constexpr const char *kSerialGroup = "dialout";
@@ -105,6 +117,11 @@ void CSerialIO::OpenResolved() {
   auto result = CPosixSerial::Open(m_devicePath);
   if (result.port) {
     m_port = std::move(result.port);
+    // A freshly opened port starts with nothing received; a line that stayed
+    // open on the far side (a pseudo-terminal) may still hold what arrived
+    // after the last program closed it, such as a late answer to its last
+    // command.
+    m_port->FlushInput();
     return;
   }
   std::string name = m_portName == m_devicePath ? m_portName : m_portName + " (" + m_devicePath + ")";
@@ -138,19 +155,43 @@ void CSerialIO::Configure(std::uint32_t baud, std::uint8_t byteSize, std::uint8_
 }
 
 void CSerialIO::Reopen() {
+  const auto deadline = Clock::now() + kReopenLimit;
   Close();
-  if (m_portNumber > 0) {
-    // Ask the map again: the user may have pointed the number elsewhere.
-    std::string device;
-    if (CComPortMap().TryResolve(m_portNumber, device))
-      m_devicePath = device;
+  for (;;) {
+    if (m_portNumber > 0) {
+      // Ask the map again: the user may have pointed the number elsewhere.
+      std::string device;
+      if (CComPortMap().TryResolve(m_portNumber, device))
+        m_devicePath = device;
+    }
+    try {
+      OpenResolved();
+      break;
+    } catch (const CSerialIOException &) {
+      // An adapter pulled and plugged in again takes a moment to reappear.
+      if (Clock::now() + kReopenAttemptPause >= deadline)
+        throw;
+      std::this_thread::sleep_for(kReopenAttemptPause);
+    }
   }
-  OpenResolved();
   if (m_settings.BaudRate != 0 &&
       !m_port->Configure(m_settings.BaudRate, m_settings.ByteSize, m_settings.Parity, m_settings.StopBits))
     throw CSerialIOException(IDS_PORT_SETTINGS_FAILED);
   m_timeouts = StandardTimeouts();
   ApplyTimeouts();
+  DiscardUntilQuiet(deadline);
+}
+
+void CSerialIO::DiscardUntilQuiet(std::chrono::steady_clock::time_point deadline) {
+  unsigned char byte = 0;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+    if (left <= milliseconds::zero())
+      break;
+    if (m_port->ReadByte(byte, std::min(kQuietGap, left), m_abortFd) != CPosixSerial::ReadResult::Byte)
+      break;
+  }
+  m_port->FlushInput();
 }
 
 void CSerialIO::ApplyTimeouts() {
@@ -223,13 +264,16 @@ std::string CSerialIO::ReadLine() {
   const CodePage cp = GetLinkCodePage();
   std::string line;
   std::size_t bytes = 0;
-  bool cut = false; // a NUL ended the text; the rest of the line is dropped
+  // The instrument never sends a NUL inside an answer: a line holding one is
+  // garbled, and a value cut at the NUL would be stored as if it were true.
+  // The line is still read to its end so the next read starts on a fresh one.
+  bool garbled = false;
   std::string raw;
   for (;;) {
     if (!ReadRaw(raw))
       throw CSerialIOException(IDS_RECEIVE_TIMEOUT);
     if (raw[0] == '\r')
-      return line;
+      break;
     bytes += raw.size();
     bool ends = false;
     if (raw.size() == 2 && raw[1] == '\r') {
@@ -238,17 +282,20 @@ std::string CSerialIO::ReadLine() {
       raw.resize(1);
       ends = true;
     }
-    if (raw == std::string(1, '\0'))
-      cut = true;
-    if (!cut)
+    if (raw.find('\0') != std::string::npos)
+      garbled = true;
+    if (!garbled)
       line += CodePageToUtf8(raw, cp);
     if (ends)
-      return line;
+      break;
     if (bytes >= kMaxLineBytes) {
       SkipToCarriageReturn();
       throw CSerialIOException(IDS_RECEIVE_TIMEOUT);
     }
   }
+  if (garbled)
+    throw CSerialIOException(IDS_RECEIVE_TIMEOUT);
+  return line;
 }
 
 void CSerialIO::Close() { m_port.reset(); }

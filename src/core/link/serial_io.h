@@ -48,13 +48,17 @@ public:
   // Opens a device path directly (no port map entry needed). Throws 305.
   void OpenDevice(const std::string &path);
   void Configure(std::uint32_t baud, std::uint8_t byteSize, std::uint8_t parity, std::uint8_t stopBits);
+  // Closes and opens the port again, waiting up to about a second for it to
+  // come back; then lets the line go quiet, discarding what arrives, and
+  // flushes the input, so the next exchange starts clean. Throws 305 or 306.
   void Reopen();
   void SetReadTimeout(std::uint32_t milliseconds);
   void Write(const std::string &text); // UTF-8; sent in the link code page
   // One character (UTF-8 of one decoded code page character) or nothing in
   // time. A hang-up of the line also returns false.
   bool ReadChar(std::string &ch);
-  std::string ReadLine(); // throws 300
+  // Throws 300 when no line arrives in time, and for a line holding a NUL.
+  std::string ReadLine();
   void Close();
   bool IsOpen() const;
 
@@ -72,6 +76,7 @@ private:
   std::chrono::milliseconds CharTimeout() const;
   bool ReadRaw(std::string &raw); // the bytes of one character
   void SkipToCarriageReturn();
+  void DiscardUntilQuiet(std::chrono::steady_clock::time_point deadline);
 
   std::unique_ptr<CPosixSerial> m_port;
   CommTimeouts m_timeouts;

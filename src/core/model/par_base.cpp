@@ -1,7 +1,9 @@
 #include "par_base.h"
 
 #include "parameter_exception.h"
+#include "platform/number_text.h"
 #include "platform/profile.h"
+#include "resources/message_format.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
@@ -17,6 +19,79 @@ void CParBase::CopyFrom(const CParBase &other) {
 std::string CParBase::GetValueText(int, int) const { return {}; }
 
 std::string CParBase::GetChoiceText(int, int, int) const { return {}; }
+
+std::string CParBase::GetOutOfRangeReport() const { return {}; }
+
+namespace {
+
+// No list offers more entries than this.
+constexpr int kMaxChoices = 1000;
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i]))
+      return false;
+  }
+  return true;
+}
+
+// A code in digits with an optional sign; magnitudes beyond any list are
+// kept beyond it rather than wrapped into it.
+bool ParseCode(std::string_view text, long long &code) {
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty())
+    return false;
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9')
+      return false;
+    if (value < 1000000000000LL)
+      value = value * 10 + (c - '0');
+  }
+  code = negative ? -value : value;
+  return true;
+}
+
+} // namespace
+
+int CParBase::CountChoices(int block, int item) const {
+  int count = 0;
+  while (count < kMaxChoices && !GetChoiceText(block, item, count).empty())
+    ++count;
+  return count;
+}
+
+void CParBase::CheckChoice(int block, int item, long long code) const {
+  const int count = CountChoices(block, item);
+  if (code >= 0 && code < count)
+    return;
+  throw CParameterException(IDS_RANGE_ERROR, FormatMessageId(IDS_RANGE_ERROR, {GetName(block, item), FormatInt(0),
+                                                                               FormatInt(count - 1)}));
+}
+
+int CParBase::ParseChoice(int block, int item, std::string_view text) const {
+  text = TrimBlanks(text);
+  long long code = -1;
+  if (!ParseCode(text, code)) {
+    const int count = CountChoices(block, item);
+    for (int i = 0; i < count; ++i) {
+      if (SameTextIgnoringCase(GetChoiceText(block, item, i), text)) {
+        code = i;
+        break;
+      }
+    }
+  }
+  CheckChoice(block, item, code);
+  return static_cast<int>(code);
+}
 
 namespace {
 

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 class CCommInterface;
 class CParEdit;
@@ -40,6 +41,16 @@ public:
   // The text of one choice; empty past the last choice, which ends every
   // enumeration. Non-choice parameters give their value string.
   virtual std::string GetChoiceText(int block, int item, int code) const;
+  // The number of entries the list editor offers for a choice parameter.
+  int CountChoices(int block, int item) const;
+  // Throws the range message 205 unless code is one the list offers: a user
+  // edit never sets a code the list does not show.
+  void CheckChoice(int block, int item, long long code) const;
+  // The code of a choice as a user typed it: the code in digits, or the
+  // choice text without regard to case; blanks around it do not count.
+  // Throws 205 for anything the list does not offer.
+  int ParseChoice(int block, int item, std::string_view text) const;
+
   // "%d" of choices and integers, "%.4lf" of decimals / 10000, the text itself
   // for device information; always with a '.' decimal point.
   virtual std::string GetValueString(int block, int item) const = 0;
@@ -73,6 +84,11 @@ public:
   virtual std::string GetUtilityLabel(int block, int slot) const = 0;
   // comm is null while offline.
   virtual void ExecuteUtility(CCommInterface *comm, int block, int slot) = 0;
+
+  // After a whole upload: the values the instrument holds that lie outside
+  // their ranges, one line each under a heading, or "" when there are none.
+  // A file saved from such values could not be loaded again.
+  virtual std::string GetOutOfRangeReport() const;
 
   // Configuration file. A failed save throws CParameterException 208 and
   // leaves any previous file whole; a failed load throws the failure of the

@@ -86,9 +86,8 @@ void CParKT5RS::SetValue(int block, int item, int value) {
     CParKT7W::SetValue(block, item, value);
     return;
   }
-  // A code outside the list would show as an empty choice and reach the device.
-  MarkParsed();
-  CheckRange(block, item, value, 0, kBurnoutChoices - 1);
+  // The code indexes no table: kept as the instrument or the file has it;
+  // user edits are held to the listed choices before they get here.
   m_burnout = value;
 }
 

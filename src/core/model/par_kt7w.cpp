@@ -64,10 +64,6 @@ int TableDefault(int k) {
   }
 }
 
-bool IsWhiteSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // A line command carries one line: a device text keeps what comes before its
 // first line break.
 std::string FirstLine(const std::string &text) { return text.substr(0, text.find_first_of("\r\n")); }
@@ -222,7 +218,13 @@ bool CParKT7W::IsDecimal(int block, int item) const {
 }
 
 std::string CParKT7W::GetValueText(int block, int item) const {
-  return GetChoiceText(block, item, GetValue(block, item));
+  const int value = GetValue(block, item);
+  std::string text = GetChoiceText(block, item, value);
+  // A code the model has no text for (kept as the instrument or a file had
+  // it) shows as its digits, so two such codes never look the same.
+  if (text.empty() && GetEditKind(block, item) == EDIT_CHOICE)
+    return FormatInt(value);
+  return text;
 }
 
 std::string CParKT7W::GetChoiceText(int block, int item, int code) const {
@@ -296,13 +298,7 @@ std::string CParKT7W::GetValueString(int block, int item) const {
 }
 
 int CParKT7W::ParseScaled(const std::string &text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && IsWhiteSpace(text[first]))
-    ++first;
-  while (last > first && IsWhiteSpace(text[last - 1]))
-    --last;
-  const std::string_view trimmed(text.data() + first, last - first);
+  const std::string_view trimmed = TrimBlanks(text);
 
   bool number = !trimmed.empty();
   bool seenPoint = false;
@@ -394,7 +390,7 @@ void CParKT7W::StoreValue(int block, int item, int value) {
     return;
   case 3:
     if (item == 0) {
-      CheckRange(block, item, value, 0, kLinearizationChoices - 1);
+      // The code indexes no table: kept as the instrument or the file has it.
       m_linearization = value;
     } else if (item == 1) {
       CheckRange(block, item, value, 2, kTablePairs);
@@ -469,6 +465,7 @@ void CParKT7W::SetValueString(int block, int item, const std::string &text) {
 void CParKT7W::ApplyEdit(int block, int item, const CParEdit &edit) {
   switch (edit.GetAcceptedResult()) {
   case CParEdit::kChoiceAccepted:
+    CheckChoice(block, item, edit.GetChosenIndex());
     SetValue(block, item, edit.GetChosenIndex());
     break;
   case CParEdit::kTextAccepted:

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <span>
 #include <string>
+#include <vector>
 
 // One row of a model's descriptor table; the table ends with a row whose
 // name id is 0.
@@ -63,6 +64,7 @@ public:
 
   void SaveFile(const std::string &path) override;
   void LoadFile(const std::string &path) override;
+  std::string GetOutOfRangeReport() const override;
 
   // Parameters this model adds to the base set travel here, at the end of
   // every transfer, with the transfer's selection.
@@ -115,6 +117,14 @@ protected:
   void SetTagEditKind(int kind);
 
 private:
+  struct RefusedValue {
+    int block;
+    int item;
+    std::string message;
+  };
+  // Every entry but the device information, types first. Without a list the
+  // first refusal is thrown; with one, each is noted and loading goes on.
+  void LoadEntries(const CProfileFile &file, std::vector<RefusedValue> *refused);
   void WriteTypeCode(CCommInterface &comm, int item, int code);
 
   ParDescriptor *m_descriptor;

@@ -81,8 +81,30 @@ bool ScanInt(std::string_view &text, int &value) {
 }
 
 int LeadingInt(std::string_view text) {
+  text = TrimBlanks(text);
   int value = 0;
   return ScanInt(text, value) ? value : 0;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+  for (;;) {
+    if (!text.empty() && IsSpace(text.front()))
+      text.remove_prefix(1);
+    else if (text.starts_with(kIdeographicSpace))
+      text.remove_prefix(kIdeographicSpace.size());
+    else
+      break;
+  }
+  for (;;) {
+    if (!text.empty() && IsSpace(text.back()))
+      text.remove_suffix(1);
+    else if (text.ends_with(kIdeographicSpace))
+      text.remove_suffix(kIdeographicSpace.size());
+    else
+      break;
+  }
+  return text;
 }
 
 int ScaleToStored(double value) {

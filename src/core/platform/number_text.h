@@ -19,8 +19,13 @@ std::string FormatScaled(long long stored);
 bool ScanDouble(std::string_view &text, double &value);
 // Like sscanf "%d"; a value beyond the int range is clamped to it.
 bool ScanInt(std::string_view &text, int &value);
-// The leading decimal integer of a text, 0 when it has none.
+// The leading decimal integer of a text, 0 when it has none. Blanks before
+// it are skipped as by TrimBlanks.
 int LeadingInt(std::string_view text);
+
+// The text without the blanks around it: white space, and the full-width
+// space (U+3000, UTF-8) that a Japanese input method types.
+std::string_view TrimBlanks(std::string_view text);
 
 // A decimal to its stored integer: nudged by 0.00001 away from zero so a
 // number written with four decimals comes back exactly, then truncated

@@ -211,3 +211,5 @@ bool CPosixSerial::Write(const void *data, std::size_t size, int abortFd) {
   }
   return true;
 }
+
+void CPosixSerial::FlushInput() { ::tcflush(m_fd, TCIFLUSH); }

@@ -44,6 +44,9 @@ public:
   // failed or abortFd became readable before all was written.
   bool Write(const void *data, std::size_t size, int abortFd);
 
+  // Drops every byte received and not yet read.
+  void FlushInput();
+
   int Fd() const { return m_fd; }
 
 private:

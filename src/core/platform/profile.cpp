@@ -13,14 +13,27 @@
 
 namespace {
 
-constexpr std::string_view kSpaces = " \t\v\f\r";
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
 
+// The text without white space around it; an empty result still points into
+// the text, so its place is kept.
 std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(kSpaces);
-  if (first == std::string_view::npos)
-    return {};
-  const auto last = text.find_last_not_of(kSpaces);
-  return text.substr(first, last - first + 1);
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && IsSpace(text[first]))
+    ++first;
+  while (last > first && IsSpace(text[last - 1]))
+    --last;
+  return text.substr(first, last - first);
+}
+
+// Both code pages agree with UTF-8 on these, and a configuration file holds
+// little else.
+bool IsAscii(std::string_view bytes) {
+  unsigned char any = 0;
+  for (char c : bytes)
+    any |= static_cast<unsigned char>(c);
+  return any < 0x80;
 }
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -84,12 +97,18 @@ std::string ResolveTarget(const std::string &path) {
 } // namespace
 
 bool CProfileFile::Load(const std::string &path) {
-  m_preamble.clear();
-  m_sections.clear();
+  Clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0)
     return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kMaxFileSize)) {
+    ::close(fd);
+    return false;
+  }
   std::string bytes;
+  if (S_ISREG(st.st_mode))
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
   bool ok = true;
   char buffer[16384];
   for (;;) {
@@ -102,6 +121,7 @@ bool CProfileFile::Load(const std::string &path) {
     }
     if (n == 0)
       break;
+    // The file may grow while it is read, or be no regular file at all.
     if (bytes.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
       ok = false;
       break;
@@ -115,62 +135,184 @@ bool CProfileFile::Load(const std::string &path) {
   return true;
 }
 
-void CProfileFile::Parse(std::string_view bytes) {
-  m_preamble.clear();
+void CProfileFile::Clear() {
+  m_text.clear();
+  m_lines.clear();
   m_sections.clear();
+  m_sectionIndex.clear();
+  m_entryIndex.clear();
+  m_indexed = false;
+}
 
-  std::string text;
+CProfileFile::Span CProfileFile::SpanOf(std::string_view inText) const {
+  return Span{static_cast<std::uint32_t>(inText.data() - m_text.data()), static_cast<std::uint32_t>(inText.size())};
+}
+
+CProfileFile::Span CProfileFile::Append(std::string_view text) {
+  Span span{static_cast<std::uint32_t>(m_text.size()), static_cast<std::uint32_t>(text.size())};
+  m_text.append(text);
+  return span;
+}
+
+std::size_t CProfileFile::LinesEnd(std::size_t section) const {
+  return section + 1 < m_sections.size() ? m_sections[section + 1].firstLine : m_lines.size();
+}
+
+void CProfileFile::Parse(std::string_view bytes) {
+  Clear();
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-    text = std::string(bytes.substr(kUtf8Bom.size()));
+    m_text.assign(bytes.substr(kUtf8Bom.size()));
+  else if (IsAscii(bytes))
+    m_text.assign(bytes);
   else
-    text = CodePageToUtf8(bytes, GetLinkCodePage());
+    m_text = CodePageToUtf8(bytes, GetLinkCodePage());
 
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const auto end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+  const std::string_view text = m_text;
+  // Room for the lines that start with text, counted first: growing the list
+  // line by line would copy it over and over, and blank lines need no room.
+  std::size_t lineStarts = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (!IsSpace(text[at]) && text[at] != '\n' && text[at] != '[')
+      ++lineStarts;
+    const auto newline = text.find('\n', at);
+    at = newline == std::string_view::npos ? text.size() : newline + 1;
+  }
+  m_lines.reserve(lineStarts);
+  bool blankRun = false; // the last record is a run of blank lines that may grow
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const auto newline = text.find('\n', pos);
+    const std::size_t end = newline == std::string_view::npos ? text.size() : newline;
+    std::string_view line = text.substr(pos, end - pos);
+    pos = newline == std::string_view::npos ? text.size() : newline + 1;
     if (!line.empty() && line.back() == '\r')
       line.remove_suffix(1);
 
     const std::string_view trimmed = Trim(line);
-    if (!trimmed.empty() && trimmed.front() == '[') {
+    if (trimmed.empty()) {
+      if (blankRun) {
+        Line &run = m_lines.back();
+        run.keyLength = static_cast<std::uint32_t>(line.data() + line.size() - (m_text.data() + run.keyOffset));
+      } else {
+        const Span span = SpanOf(line);
+        m_lines.push_back(Line{span.offset, span.length, kBlank, {}});
+        blankRun = true;
+      }
+      continue;
+    }
+    blankRun = false;
+    if (trimmed.front() == '[') {
       const auto close = trimmed.rfind(']');
       if (close != std::string_view::npos && close > 0) {
-        m_sections.push_back(Section{std::string(Trim(trimmed.substr(1, close - 1))), {}});
+        m_sections.push_back(Section{SpanOf(Trim(trimmed.substr(1, close - 1))),
+                                     static_cast<std::uint32_t>(m_lines.size())});
         continue;
       }
     }
-
-    Line parsed;
-    if (trimmed.empty()) {
-      parsed.raw = std::string(line);
+    const auto equals = trimmed.find('=');
+    if (equals == std::string_view::npos) {
+      const Span key = SpanOf(trimmed);
+      m_lines.push_back(Line{key.offset, key.length, kKeyOnly, {}});
     } else {
-      parsed.isEntry = true;
-      const auto equals = trimmed.find('=');
-      if (equals == std::string_view::npos) {
-        parsed.key = std::string(trimmed);
-      } else {
-        parsed.key = std::string(Trim(trimmed.substr(0, equals)));
-        parsed.value = std::string(Trim(trimmed.substr(equals + 1)));
-        parsed.hasValue = true;
+      const Span key = SpanOf(Trim(trimmed.substr(0, equals)));
+      m_lines.push_back(Line{key.offset, key.length, kEntry, SpanOf(Trim(trimmed.substr(equals + 1)))});
+    }
+  }
+}
+
+namespace {
+
+// FNV-1a over the names as they compare: ASCII letters folded.
+std::uint32_t HashName(std::string_view name, std::uint32_t seed) {
+  std::uint32_t h = 2166136261u ^ seed;
+  for (char c : name) {
+    h ^= static_cast<unsigned char>(FoldAscii(c));
+    h *= 16777619u;
+  }
+  return h;
+}
+
+std::size_t TableSize(std::size_t count) {
+  std::size_t size = 8;
+  while (size < 2 * count)
+    size *= 2;
+  return size;
+}
+
+} // namespace
+
+void CProfileFile::BuildIndex() const {
+  // Only the first of equal names goes in: it is the one the profile rules find.
+  m_sectionIndex.assign(TableSize(m_sections.size()), 0);
+  const std::size_t sectionMask = m_sectionIndex.size() - 1;
+  for (std::size_t s = 0; s < m_sections.size(); ++s) {
+    const std::string_view name = Text(m_sections[s].name);
+    for (std::size_t slot = HashName(name, 0) & sectionMask;; slot = (slot + 1) & sectionMask) {
+      const std::uint32_t held = m_sectionIndex[slot];
+      if (held == 0) {
+        m_sectionIndex[slot] = static_cast<std::uint32_t>(s + 1);
+        break;
+      }
+      if (SameName(Text(m_sections[held - 1].name), name))
+        break;
+    }
+  }
+
+  m_entryIndex.assign(TableSize(m_lines.size()), 0);
+  const std::size_t entryMask = m_entryIndex.size() - 1;
+  for (std::size_t s = 0; s < m_sections.size(); ++s) {
+    const std::size_t end = LinesEnd(s);
+    for (std::size_t l = m_sections[s].firstLine; l < end; ++l) {
+      if (m_lines[l].kind == kBlank)
+        continue;
+      const std::string_view key = KeyOf(m_lines[l]);
+      for (std::size_t slot = HashName(key, static_cast<std::uint32_t>(s)) & entryMask;;
+           slot = (slot + 1) & entryMask) {
+        const std::uint32_t held = m_entryIndex[slot];
+        if (held == 0) {
+          m_entryIndex[slot] = static_cast<std::uint32_t>(l + 1);
+          break;
+        }
+        // Lines of one section are contiguous and go in in order.
+        if (held - 1 >= m_sections[s].firstLine && SameName(KeyOf(m_lines[held - 1]), key))
+          break;
       }
     }
-    (m_sections.empty() ? m_preamble : m_sections.back().lines).push_back(std::move(parsed));
+  }
+  m_indexed = true;
+}
+
+long CProfileFile::FindSection(std::string_view name) const {
+  if (!m_indexed)
+    BuildIndex();
+  const std::size_t mask = m_sectionIndex.size() - 1;
+  for (std::size_t slot = HashName(name, 0) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t held = m_sectionIndex[slot];
+    if (held == 0)
+      return -1;
+    if (SameName(Text(m_sections[held - 1].name), name))
+      return static_cast<long>(held - 1);
   }
 }
 
-const CProfileFile::Section *CProfileFile::FindSection(std::string_view name) const {
-  for (const Section &section : m_sections) {
-    if (SameName(section.name, name))
-      return &section;
+const CProfileFile::Line *CProfileFile::FindEntry(long section, std::string_view key) const {
+  if (section < 0)
+    return nullptr;
+  if (!m_indexed)
+    BuildIndex();
+  const auto s = static_cast<std::size_t>(section);
+  const std::size_t first = m_sections[s].firstLine;
+  const std::size_t end = LinesEnd(s);
+  const std::size_t mask = m_entryIndex.size() - 1;
+  for (std::size_t slot = HashName(key, static_cast<std::uint32_t>(s)) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t held = m_entryIndex[slot];
+    if (held == 0)
+      return nullptr;
+    const std::size_t l = held - 1;
+    if (l >= first && l < end && SameName(KeyOf(m_lines[l]), key))
+      return &m_lines[l];
   }
-  return nullptr;
-}
-
-CProfileFile::Section *CProfileFile::FindSection(std::string_view name) {
-  return const_cast<Section *>(static_cast<const CProfileFile *>(this)->FindSection(name));
 }
 
 std::string CProfileFile::GetString(std::string_view section, std::string_view key, std::string_view def,
@@ -178,70 +320,79 @@ std::string CProfileFile::GetString(std::string_view section, std::string_view k
   if (size == 0)
     return {};
   std::string_view value = def;
-  if (const Section *found = FindSection(section)) {
-    for (const Line &line : found->lines) {
-      if (line.isEntry && SameName(line.key, key)) {
-        if (line.hasValue) {
-          value = line.value;
-          if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-              value.back() == value.front())
-            value = value.substr(1, value.size() - 2);
-        }
-        break;
-      }
-    }
+  if (const Line *line = FindEntry(FindSection(section), key); line != nullptr && line->kind == kEntry) {
+    value = Text(line->value);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
   }
   return std::string(FirstCharacters(value, size - 1));
 }
 
 void CProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  Section *target = FindSection(section);
-  if (target == nullptr) {
-    m_sections.push_back(Section{std::string(section), {}});
-    target = &m_sections.back();
-  }
-  for (Line &line : target->lines) {
-    if (line.isEntry && SameName(line.key, key)) {
-      line.value = std::string(value);
-      line.hasValue = true;
+  m_indexed = false;
+  std::size_t s = 0;
+  while (s < m_sections.size() && !SameName(Text(m_sections[s].name), section))
+    ++s;
+  if (s == m_sections.size())
+    m_sections.push_back(Section{Append(section), static_cast<std::uint32_t>(m_lines.size())});
+  const std::size_t first = m_sections[s].firstLine;
+  const std::size_t end = LinesEnd(s);
+  for (std::size_t l = first; l < end; ++l) {
+    Line &line = m_lines[l];
+    if (line.kind != kBlank && SameName(KeyOf(line), key)) {
+      line.value = Append(value);
+      line.kind = kEntry;
       return;
     }
   }
   // After the last line that holds anything, so blank lines that separate
   // this section from the next stay where they are.
-  std::size_t at = target->lines.size();
-  while (at > 0 && !target->lines[at - 1].isEntry && Trim(target->lines[at - 1].raw).empty())
+  std::size_t at = end;
+  while (at > first && m_lines[at - 1].kind == kBlank)
     --at;
-  Line line;
-  line.isEntry = true;
-  line.hasValue = true;
-  line.key = std::string(key);
-  line.value = std::string(value);
-  target->lines.insert(target->lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+  const Span keySpan = Append(key);
+  const Span valueSpan = Append(value);
+  m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at),
+                 Line{keySpan.offset, keySpan.length, kEntry, valueSpan});
+  for (std::size_t later = s + 1; later < m_sections.size(); ++later)
+    ++m_sections[later].firstLine;
 }
 
 std::string CProfileFile::ToBytes() const {
   std::string text;
-  auto put = [&text](const Line &line) {
-    if (line.isEntry) {
-      text += line.key;
-      if (line.hasValue) {
-        text += '=';
-        text += line.value;
+  auto put = [&](const Line &line) {
+    if (line.kind == kBlank) {
+      // Each blank line of the run as it was, with its own line end.
+      std::string_view run = KeyOf(line);
+      for (;;) {
+        const auto newline = run.find('\n');
+        std::string_view one = run.substr(0, newline);
+        if (!one.empty() && one.back() == '\r')
+          one.remove_suffix(1);
+        text += one;
+        text += "\r\n";
+        if (newline == std::string_view::npos)
+          break;
+        run.remove_prefix(newline + 1);
       }
-    } else {
-      text += line.raw;
+      return;
+    }
+    text += KeyOf(line);
+    if (line.kind == kEntry) {
+      text += '=';
+      text += Text(line.value);
     }
     text += "\r\n";
   };
-  for (const Line &line : m_preamble)
-    put(line);
-  for (const Section &section : m_sections) {
+  const std::size_t preambleEnd = m_sections.empty() ? m_lines.size() : m_sections.front().firstLine;
+  for (std::size_t l = 0; l < preambleEnd; ++l)
+    put(m_lines[l]);
+  for (std::size_t s = 0; s < m_sections.size(); ++s) {
     text += '[';
-    text += section.name;
+    text += Text(m_sections[s].name);
     text += "]\r\n";
-    for (const Line &line : section.lines)
-      put(line);
+    for (std::size_t l = m_sections[s].firstLine; l < LinesEnd(s); ++l)
+      put(m_lines[l]);
   }
   return Utf8ToCodePage(text, GetLinkCodePage());
 }

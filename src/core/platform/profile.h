@@ -8,18 +8,25 @@
 // The document is read once, changed in memory and written once, so saving a
 // whole parameter set does not rewrite the file for every entry. Writing goes
 // to a temporary file beside the target, which is then renamed over it.
+//
+// The document keeps the file's text in one string and describes each line by
+// offsets into it; a run of blank lines is one record. Looking up an entry
+// goes through a hash index built at the first look-up, so reading every
+// entry of a file costs one pass, and a hostile file costs little more memory
+// than its size.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class CProfileFile {
 public:
-  // Files larger than this are not read: nothing a profile file holds comes
-  // near it, and reading it would only eat memory.
-  static constexpr std::size_t kMaxFileSize = 16u << 20;
+  // Files larger than this are not read: a configuration file is a few
+  // kilobytes, and reading a huge one would only eat memory and time.
+  static constexpr std::size_t kMaxFileSize = 1u << 20;
 
   CProfileFile() = default;
 
@@ -45,23 +52,49 @@ public:
   void Save(const std::string &path) const;
 
 private:
+  // A piece of m_text.
+  struct Span {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+  };
+  enum Kind : std::uint32_t {
+    kBlank,   // one or more blank lines: `key` holds them as they were
+    kKeyOnly, // a key without '='; it has no value
+    kEntry,   // key=value
+  };
   struct Line {
-    std::string key;   // trimmed; empty for a line that is not an entry
-    std::string value; // trimmed
-    bool isEntry = false;
-    bool hasValue = false; // an entry line without '=' has no value
-    std::string raw;       // the text of a line that is not an entry
+    std::uint32_t keyOffset;
+    std::uint32_t keyLength : 30;
+    std::uint32_t kind : 2;
+    Span value;
   };
   struct Section {
-    std::string name;
-    std::vector<Line> lines;
+    Span name;
+    std::uint32_t firstLine; // its lines run to the next section's first
   };
 
-  const Section *FindSection(std::string_view name) const;
-  Section *FindSection(std::string_view name);
+  std::string_view Text(Span span) const { return std::string_view(m_text).substr(span.offset, span.length); }
+  std::string_view KeyOf(const Line &line) const {
+    return std::string_view(m_text).substr(line.keyOffset, line.keyLength);
+  }
+  Span SpanOf(std::string_view inText) const;
+  Span Append(std::string_view text);
+  std::size_t LinesEnd(std::size_t section) const;
+  // Index of the first section of that name, or -1.
+  long FindSection(std::string_view name) const;
+  // The first entry of the key in the section, or null.
+  const Line *FindEntry(long section, std::string_view key) const;
+  void BuildIndex() const;
+  void Clear();
 
-  std::vector<Line> m_preamble; // lines before the first section
-  std::vector<Section> m_sections;
+  std::string m_text;
+  std::vector<Line> m_lines;       // the lines before the first section, then each section's
+  std::vector<Section> m_sections; // in file order
+  // Open-addressing hash tables of 1 + section index and 1 + line index;
+  // built at the first look-up after a change.
+  mutable std::vector<std::uint32_t> m_sectionIndex;
+  mutable std::vector<std::uint32_t> m_entryIndex;
+  mutable bool m_indexed = false;
 };
 
 // The single-entry Windows calls over a whole file: each reads the file, and

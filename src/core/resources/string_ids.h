@@ -39,6 +39,11 @@ inline constexpr int IDS_PORT_REASON_RELOGIN = 322;  // %1: the device's group
 inline constexpr int IDS_PORT_REASON_DENIED = 323;
 inline constexpr int IDS_PORT_REASON_NOT_PRESENT = 324;
 
+// Values the instrument did not take or cannot be kept in a file
+inline constexpr int IDS_WRITE_NOT_KEPT = 330;          // %1 name, %2 sent, %3 kept
+inline constexpr int IDS_VALUES_OUT_OF_RANGE = 331;     // heading of the rows below
+inline constexpr int IDS_VALUE_OUT_OF_RANGE_ROW = 332;  // %1 range message, %2 value held
+
 // Parameter names
 inline constexpr int IDS_PAR_INPUT_TYPE = 1000;
 inline constexpr int IDS_PAR_BURNOUT = 1001;

@@ -2,11 +2,15 @@
 // sources read from a made-up sysfs and device folder.
 #include "link/port_enum.h"
 #include "link/port_map.h"
+#include "pty_peer.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -145,6 +149,43 @@ TEST_F(PortEnumTest, DeviceWithoutNodeOrSysfsDeviceIsLeftOut) {
   std::vector<CPortRecord> list;
   EnumeratePorts(list, map, sys, dev);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM2"}));
+}
+
+TEST_F(PortEnumTest, PseudoTerminalIsListedOnlyWhileItsRegisteringProgramRuns) {
+  // A terminal that outlives the program that registered it, as a reused
+  // /dev/pts number does after a simulator was killed.
+  CPtyPeer terminal;
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const int n = CComPortMap(home.File("ports"), sys).Register(terminal.SlavePath(), 9);
+    [[maybe_unused]] auto w = ::write(ready[1], &n, sizeof n);
+    ::pause();
+    ::_exit(0);
+  }
+  int registered = 0;
+  ASSERT_EQ(::read(ready[0], &registered, sizeof registered), static_cast<ssize_t>(sizeof registered));
+  ::close(ready[0]);
+  ::close(ready[1]);
+  ASSERT_EQ(registered, 9);
+  std::vector<CPortRecord> list;
+  EnumeratePorts(list, map, sys, dev);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM2", "COM3", "COM9"}));
+
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  EnumeratePorts(list, map, sys, dev);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM2", "COM3"}));
+  std::string device;
+  EXPECT_FALSE(map.TryResolve(9, device));
+
+  // The number is free again for a program that serves the terminal.
+  EXPECT_EQ(map.Register(terminal.SlavePath(), 9), 9);
+  EnumeratePorts(list, map, sys, dev);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM2", "COM3", "COM9"}));
+  map.Unregister(9);
 }
 
 TEST_F(PortEnumTest, UnreadableSourcesGiveAnEmptyList) {

@@ -64,11 +64,12 @@ TEST_F(SerialIOTest, LineEndsAtCarriageReturn) {
   EXPECT_EQ(io.ReadLine(), "\nD2");
 }
 
-TEST_F(SerialIOTest, NulEndsTheTextAndTheRestOfTheLineIsDropped) {
-  peer.Send(std::string("D1\0"
-                        "99\rD2\r",
-                        9));
-  EXPECT_EQ(io.ReadLine(), "D1");
+TEST_F(SerialIOTest, LineHoldingANulIsAFailedReadAndTheNextLineReadsClean) {
+  // "D-13.7", NUL, "0000": cut at the NUL it would pass for -13.0.
+  peer.Send(std::string("D-13.7\0"
+                        "0000\rD2\r",
+                        15));
+  EXPECT_EQ(IdOf([&] { io.ReadLine(); }), IDS_RECEIVE_TIMEOUT);
   EXPECT_EQ(io.ReadLine(), "D2");
 }
 

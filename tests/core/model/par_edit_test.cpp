@@ -177,9 +177,20 @@ TEST_F(EditFixture, ApplyEditTakesTheChoiceOrTheTextAndKeepsTheValueWhenRefused)
   model.ApplyEdit(0, 1, *edit);
   EXPECT_EQ(model.GetValue(0, 1), 2);
 
-  text->EndEdit("  12.5 ", true);
+  // A full-width space typed by a Japanese input method counts as blank.
+  text->EndEdit("\xE3\x80\x80 12.5 \xE3\x80\x80", true);
   model.ApplyEdit(1, 1, *edit);
   EXPECT_EQ(model.GetValue(1, 1), 125000);
+
+  // Only what the list offers.
+  list->EndEdit(3, true);
+  try {
+    model.ApplyEdit(0, 1, *edit);
+    FAIL() << "Burnout 3 accepted from the list";
+  } catch (const CParameterException &e) {
+    EXPECT_EQ(e.GetErrorMessage(), "Burnout should be a from 0 to 2. ");
+  }
+  EXPECT_EQ(model.GetValue(0, 1), 2);
 
   text->EndEdit("0.4", true);
   try {

@@ -219,7 +219,7 @@ TEST(ConfigFile, MissingChoiceReadsAsZeroAndMissingPointsAreRefused) {
   EXPECT_EQ(message, "Number of points should be a from 2 to 101. ");
 }
 
-TEST(ConfigFile, ChoiceCodeOutsideItsListIsRefused) {
+TEST(ConfigFile, TypeCodeOutsideItsListIsRefusedBurnoutAndLinearizationCodesAreKept) {
   ScopedTestHome home;
   std::string text = FreshKT5RSFile();
   text.replace(text.find("[G0]\r\nP0=0"), 10, "[G0]\r\nP0=9");
@@ -229,11 +229,34 @@ TEST(ConfigFile, ChoiceCodeOutsideItsListIsRefused) {
   EXPECT_EQ(RefusalId([&] { m.LoadFile(home.File("type.cfg")); }, &message), IDS_RANGE_ERROR);
   EXPECT_EQ(message, "Input type should be a from 0 to 5. ");
 
+  // Codes that index no table stay as the file has them; the list shows
+  // their digits rather than an empty text.
   text = FreshKT5RSFile();
   text.replace(text.find("P0=0\r\nP1=0\r\n[G1]"), 10, "P0=0\r\nP1=3");
-  WriteWholeFile(home.File("burnout.cfg"), text);
-  EXPECT_EQ(RefusalId([&] { m.LoadFile(home.File("burnout.cfg")); }, &message), IDS_RANGE_ERROR);
-  EXPECT_EQ(message, "Burnout should be a from 0 to 2. ");
+  text.replace(text.find("[G3]\r\nP0=0"), 10, "[G3]\r\nP0=4");
+  WriteWholeFile(home.File("codes.cfg"), text);
+  m.LoadFile(home.File("codes.cfg"));
+  EXPECT_EQ(m.GetValueText(0, 1), "3");
+  EXPECT_EQ(m.GetValueText(3, 0), "4");
+  m.SaveFile(home.File("again.cfg"));
+  EXPECT_EQ(ReadWholeFile(home.File("again.cfg")), text);
+}
+
+TEST(ConfigFile, FileOverOneMebibyteIsAFailedLoad) {
+  ScopedTestHome home;
+  const std::string text = FreshKT5RSFile();
+  const std::string path = home.File("padded.cfg");
+  // Blank lines are all it takes to make a file large.
+  WriteWholeFile(path, text + std::string((1u << 20) - text.size(), '\n'));
+  CParKT5RS m;
+  m.SetValue(1, 0, 25000);
+  EXPECT_EQ(RefusalId([&] { m.LoadFile(path); }), 0);
+  EXPECT_EQ(m.GetValue(1, 0), 0);
+
+  m.SetValue(1, 0, 25000);
+  WriteWholeFile(path, text + std::string((1u << 20) - text.size() + 1, '\n'));
+  EXPECT_EQ(RefusalId([&] { m.LoadFile(path); }), IDS_LOAD_FILE_FAILED);
+  EXPECT_EQ(m.GetValue(1, 0), 25000);
 }
 
 TEST(ConfigFile, HandMadeFileWithLfEndsAndOddCaseLoads) {

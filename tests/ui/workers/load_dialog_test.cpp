@@ -178,7 +178,8 @@ TEST_F(LoadDialogTest, YesRestartsTheWholeTransferFromZeroAndCompletes) {
 
 TEST_F(LoadDialogTest, PortThatCannotBeReopenedIsShownWithAnErrorIconAndTheQuestionComesAgain) {
   SimOptions options = Options(true);
-  options.reopenAfterHangupMs = 500;
+  // Longer than the second that Reopen gives an adapter to come back.
+  options.reopenAfterHangupMs = 1500;
   Start(options);
   const int com = m_sim->ComNumber();
   m_sim->SetFault(SimFault::HangUp, 0, 1);
@@ -194,7 +195,7 @@ TEST_F(LoadDialogTest, PortThatCannotBeReopenedIsShownWithAnErrorIconAndTheQuest
     // port. Its old device may meanwhile belong to someone else, so the port
     // being there again is not enough.
     if (questions == 2) {
-      std::this_thread::sleep_until(firstQuestion + 800ms);
+      std::this_thread::sleep_until(firstQuestion + 1800ms);
       std::string device;
       for (int i = 0; i < 300 && !CComPortMap().TryResolve(com, device); ++i)
         std::this_thread::sleep_for(10ms);
