@@ -59,3 +59,75 @@ void CScriptedUIHost::Clear() {
   m_shown.clear();
   m_promptIds.clear();
 }
+
+void CScriptedUIHost::ScriptCalibration(std::function<void(CCommInterface &)> steps) {
+  std::lock_guard lock(m_mutex);
+  m_calibration = std::move(steps);
+}
+
+void CScriptedUIHost::AnswerLoop(LoopChoice choice) {
+  std::lock_guard lock(m_mutex);
+  m_loop = choice;
+}
+
+void CScriptedUIHost::AnswerTable(std::optional<CTableFile> table) {
+  std::lock_guard lock(m_mutex);
+  m_table = std::move(table);
+}
+
+void CScriptedUIHost::RunInputCalibration(CCommInterface &comm) {
+  std::function<void(CCommInterface &)> steps;
+  {
+    std::lock_guard lock(m_mutex);
+    ++m_inputCalibrations;
+    steps = m_calibration;
+  }
+  if (steps)
+    steps(comm);
+}
+
+void CScriptedUIHost::RunOutputCalibration(CCommInterface &comm) {
+  std::function<void(CCommInterface &)> steps;
+  {
+    std::lock_guard lock(m_mutex);
+    ++m_outputCalibrations;
+    steps = m_calibration;
+  }
+  if (steps)
+    steps(comm);
+}
+
+LoopChoice CScriptedUIHost::RunLoopDialog(const LoopLimits &limits) {
+  std::lock_guard lock(m_mutex);
+  m_loopLimits.push_back(limits);
+  return m_loop;
+}
+
+int CScriptedUIHost::RunTableDialog(CTableFile &table) {
+  std::lock_guard lock(m_mutex);
+  m_tables.push_back(table);
+  if (!m_table)
+    return IDCANCEL;
+  table = *m_table;
+  return IDOK;
+}
+
+int CScriptedUIHost::InputCalibrations() const {
+  std::lock_guard lock(m_mutex);
+  return m_inputCalibrations;
+}
+
+int CScriptedUIHost::OutputCalibrations() const {
+  std::lock_guard lock(m_mutex);
+  return m_outputCalibrations;
+}
+
+std::vector<LoopLimits> CScriptedUIHost::LoopLimitsShown() const {
+  std::lock_guard lock(m_mutex);
+  return m_loopLimits;
+}
+
+std::vector<CTableFile> CScriptedUIHost::TablesShown() const {
+  std::lock_guard lock(m_mutex);
+  return m_tables;
+}

@@ -94,6 +94,9 @@ const std::map<int, std::string> kExpected = {
     {30100, "All parameters matching."},
     {30101, "%1!d! parameter(s) not matching."},
     {30200, "Uploading now"},      {30201, "Downloading now"},
+    {30500, "The value must not contain a line break."},
+    {30501, "Fine span adjustment cannot be calculated: the present reading equals Fine zero adjustment X."},
+    {30502, "Fine adjustment cannot be calculated: 0% output equals 100% output."},
 };
 
 TEST(StringTable, HoldsEveryQuotedTextExactly) {
