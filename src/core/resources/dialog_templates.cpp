@@ -1,5 +1,6 @@
 #include "dialog_templates.h"
 
+#include "string_ids.h"
 #include "strings.h"
 
 #include <algorithm>
@@ -64,6 +65,8 @@ constexpr ControlTemplate kGraphCtrl[] = {
     {1039, K::PushButton, "START", 0, 308, 288, 50, 14, 0, 0},
     {1040, K::PushButton, "STOP", 0, 361, 288, 50, 14, CS_DISABLED, 0},
     {1041, K::PushButton, "CLOSE", 0, 428, 288, 50, 14, 0, 0},
+    // Beside Print and enabled with it: the chart as a picture, the recording as numbers.
+    {1043, K::PushButton, nullptr, IDS_GRAPH_SAVE, 58, 288, 50, 14, CS_DISABLED, 0},
 };
 
 // Input calibration; its texts exist in Japanese only.

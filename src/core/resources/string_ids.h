@@ -128,4 +128,8 @@ inline constexpr int IDS_N_NOT_MATCHING = 30101;
 inline constexpr int IDS_UPLOADING = 30200;
 inline constexpr int IDS_DOWNLOADING = 30201;
 
-
+// Trend graph panel
+inline constexpr int IDS_GRAPH_SAVE = 30400;
+inline constexpr int IDS_GRAPH_SAVE_FILTER = 30401;
+inline constexpr int IDS_GRAPH_SAVE_FAILED = 30402;
+inline constexpr int IDS_GRAPH_PRINT_FAILED = 30403;

@@ -27,7 +27,7 @@ const std::vector<Dlg> kDialogs = {
     {130, "COM Port", 303, 44, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 3},
     {131, "", 39, 252, DS_CHILD, 4},
     {133, "Input value", 242, 53, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 4},
-    {134, "", 484, 307, DS_CHILD, 5},
+    {134, "", 484, 307, DS_CHILD, 6},
     {136, "入力校正", 405, 133, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 13},
     {137, "出力校正", 400, 154, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 17},
     {138, "User Table", 344, 226, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 5},
@@ -84,6 +84,7 @@ const std::vector<Ctl> kControls = {
     {134, 1039, K::PushButton, "START", 308, 288, 50, 14, 0},
     {134, 1040, K::PushButton, "STOP", 361, 288, 50, 14, CS_DISABLED},
     {134, 1041, K::PushButton, "CLOSE", 428, 288, 50, 14, 0},
+    {134, 1043, K::PushButton, "Save", 58, 288, 50, 14, CS_DISABLED},
 
     {136, 1042, K::DropDownList, "", 115, 33, 103, 81, CS_VSCROLL},
     {136, 1043, K::Edit, "", 240, 53, 50, 14, 0},

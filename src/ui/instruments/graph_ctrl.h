@@ -1,0 +1,77 @@
+// The trend graph panel: records one live value on a CGraph every 500 ms
+// between START and STOP, scaling the axes as the values come, then lets the
+// user look at the recording, print it and save it. CLOSE notifies the
+// observers; the owner then takes the panel away.
+//
+// For the main window: construct it as a child of the window, give it the
+// poller and the channel (0 input value, 1 input %, 2 output %, 3 output
+// value), attach an observer, place it over the client area and show it. The
+// panel reads the poller's values without the link mutex.
+#pragma once
+
+#include "model/observable.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class CGraph;
+class CLiveValueSource;
+class CUpdateIOThread;
+class QPushButton;
+
+class CGraphCtrl : public QWidget, public CObservable {
+  Q_OBJECT
+public:
+  static constexpr int TickMs = 500;
+
+  explicit CGraphCtrl(QWidget *parent);
+  ~CGraphCtrl() override;
+
+  // Samples the poller's live values; it must outlive the panel.
+  void SetPoller(const CUpdateIOThread *poller);
+  // Samples any other source instead (not owned).
+  void SetValueSource(const CLiveValueSource *source);
+  void SetChannel(int channel) { m_channel = channel; }
+  int GetChannel() const { return m_channel; }
+
+  CGraph *Graph() const { return m_graph; }
+  bool IsRecording() const { return m_timer.isActive(); }
+
+  // The sampling period; tests shorten it.
+  void SetTickInterval(int ms) { m_timer.setInterval(ms); }
+
+protected:
+  // Enter and Escape would otherwise reach the main window and end it.
+  void keyPressEvent(QKeyEvent *event) override;
+
+private:
+  void OnStart();
+  void OnStop();
+  void OnClose();
+  void OnPrint();
+  void OnSave();
+  void OnTick();
+  void EnableButtons(bool recording);
+  bool SavePicture(const QString &path);
+  bool SavePdf(const QString &path);
+  bool SaveCsv(const QString &path);
+
+  CGraph *m_graph = nullptr;
+  QPushButton *m_print = nullptr;
+  QPushButton *m_save = nullptr;
+  QPushButton *m_start = nullptr;
+  QPushButton *m_stop = nullptr;
+  QPushButton *m_close = nullptr;
+
+  std::unique_ptr<CLiveValueSource> m_pollerSource;
+  const CLiveValueSource *m_source = nullptr;
+  int m_channel = 0;
+  QTimer m_timer;
+
+  double m_nextX = 1;
+  double m_yLow = -0.1;
+  double m_yHigh = 0.1;
+  double m_min = 0;
+  double m_max = 0;
+};
