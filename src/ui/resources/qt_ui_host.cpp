@@ -5,6 +5,7 @@
 #include "tools/input_calib_dialog.h"
 #include "tools/loop_dialog.h"
 #include "tools/output_calib_dialog.h"
+#include "tools/table_file_dialog.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -125,4 +126,10 @@ LoopChoice CQtUIHost::RunLoopDialog(const LoopLimits &limits) {
   AssertGuiThread();
   CLoopDialog dialog(DialogParent());
   return dialog.Run(limits);
+}
+
+int CQtUIHost::RunTableDialog(CTableFile &table) {
+  AssertGuiThread();
+  CTableFileDialog dialog(DialogParent());
+  return dialog.Run(table);
 }

@@ -23,6 +23,7 @@ public:
   void RunInputCalibration(CCommInterface &comm) override;
   void RunOutputCalibration(CCommInterface &comm) override;
   LoopChoice RunLoopDialog(const LoopLimits &limits) override;
+  int RunTableDialog(CTableFile &table) override;
 
   // The window whose title the message boxes carry; the main window's
   // template caption while there is none.
