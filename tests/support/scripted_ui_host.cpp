@@ -60,11 +60,6 @@ void CScriptedUIHost::Clear() {
   m_promptIds.clear();
 }
 
-void CScriptedUIHost::ScriptCalibration(std::function<void(CCommInterface &)> steps) {
-  std::lock_guard lock(m_mutex);
-  m_calibration = std::move(steps);
-}
-
 void CScriptedUIHost::AnswerLoop(LoopChoice choice) {
   std::lock_guard lock(m_mutex);
   m_loop = choice;
@@ -75,26 +70,14 @@ void CScriptedUIHost::AnswerTable(std::optional<CTableFile> table) {
   m_table = std::move(table);
 }
 
-void CScriptedUIHost::RunInputCalibration(CCommInterface &comm) {
-  std::function<void(CCommInterface &)> steps;
-  {
-    std::lock_guard lock(m_mutex);
-    ++m_inputCalibrations;
-    steps = m_calibration;
-  }
-  if (steps)
-    steps(comm);
+void CScriptedUIHost::RunInputCalibration(CCommInterface &) {
+  std::lock_guard lock(m_mutex);
+  ++m_inputCalibrations;
 }
 
-void CScriptedUIHost::RunOutputCalibration(CCommInterface &comm) {
-  std::function<void(CCommInterface &)> steps;
-  {
-    std::lock_guard lock(m_mutex);
-    ++m_outputCalibrations;
-    steps = m_calibration;
-  }
-  if (steps)
-    steps(comm);
+void CScriptedUIHost::RunOutputCalibration(CCommInterface &) {
+  std::lock_guard lock(m_mutex);
+  ++m_outputCalibrations;
 }
 
 LoopChoice CScriptedUIHost::RunLoopDialog(const LoopLimits &limits) {

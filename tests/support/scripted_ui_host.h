@@ -7,7 +7,6 @@
 #include "tools/table_file.h"
 
 #include <deque>
-#include <functional>
 #include <optional>
 #include <mutex>
 #include <string>
@@ -32,10 +31,9 @@ public:
   int MessageBox(const std::string &text, unsigned style) override;
   bool AskValue(int promptId, std::string &text) override;
 
-  // The tool dialogs. The calibration procedures run the given steps on
-  // the instrument (none: closed at once); the loop test answers choice; the
-  // table dialog answers OK with the given table, Cancel without one.
-  void ScriptCalibration(std::function<void(CCommInterface &)> steps);
+  // The tool dialogs. The calibration procedures close at once; the loop
+  // test answers choice; the table dialog answers OK with the given table,
+  // Cancel without one.
   void AnswerLoop(LoopChoice choice);
   void AnswerTable(std::optional<CTableFile> table);
 
@@ -60,7 +58,6 @@ private:
   std::deque<std::pair<bool, std::string>> m_prompts;
   std::vector<Shown> m_shown;
   std::vector<int> m_promptIds;
-  std::function<void(CCommInterface &)> m_calibration;
   LoopChoice m_loop;
   std::optional<CTableFile> m_table;
   int m_inputCalibrations = 0;

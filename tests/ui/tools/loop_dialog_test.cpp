@@ -52,35 +52,26 @@ TEST(LoopDialog, ReadsTheValueAndKeepsTheDialogOpenForABadOne) {
   EXPECT_EQ(shown[2].text, LoadString(IDS_INVALID_OUTPUT_VALUE));
 }
 
+LoopChoice RunWith(CLoopDialog &dlg, ModalDriver::Step step) {
+  ModalDriver driver({std::move(step)});
+  return dlg.Run(kLimits);
+}
+
 TEST(LoopDialog, AnswersEachModeAndNothingOnCancel) {
   CScriptedUIHost host;
   CLoopDialog dlg;
-  {
-    ModalDriver driver({Enter("23")});
-    const LoopChoice choice = dlg.Run(kLimits);
-    EXPECT_EQ(choice.mode, 2);
-    EXPECT_EQ(choice.value, 230000);
-  }
-  {
-    ModalDriver driver({Enter("-0.5")});
-    EXPECT_EQ(dlg.Run(kLimits).value, -5000);
-  }
-  {
-    // Another mode ignores the text in the value box.
-    ModalDriver driver({Enter("abc", 1066)});
-    EXPECT_EQ(dlg.Run(kLimits).mode, 3);
-  }
-  {
-    ModalDriver driver({Enter("", 1064)});
-    EXPECT_EQ(dlg.Run(kLimits).mode, 1);
-  }
-  {
-    ModalDriver driver({[](QWidget *d) {
-      FindControl<QPushButton>(d, IDCANCEL)->click();
-      return true;
-    }});
-    EXPECT_EQ(dlg.Run(kLimits).mode, 0);
-  }
+  const LoopChoice high = RunWith(dlg, Enter("23"));
+  EXPECT_EQ(high.mode, 2);
+  EXPECT_EQ(high.value, 230000);
+  EXPECT_EQ(RunWith(dlg, Enter("-0.5")).value, -5000);
+  // Another mode ignores the text in the value box.
+  EXPECT_EQ(RunWith(dlg, Enter("abc", 1066)).mode, 3);
+  EXPECT_EQ(RunWith(dlg, Enter("", 1064)).mode, 1);
+  EXPECT_EQ(RunWith(dlg, [](QWidget *d) {
+              FindControl<QPushButton>(d, IDCANCEL)->click();
+              return true;
+            }).mode,
+            0);
   EXPECT_TRUE(host.Messages().empty());
 }
 
