@@ -59,3 +59,58 @@ void CScriptedUIHost::Clear() {
   m_shown.clear();
   m_promptIds.clear();
 }
+
+void CScriptedUIHost::AnswerLoop(LoopChoice choice) {
+  std::lock_guard lock(m_mutex);
+  m_loop = choice;
+}
+
+void CScriptedUIHost::AnswerTable(std::optional<CTableFile> table) {
+  std::lock_guard lock(m_mutex);
+  m_table = std::move(table);
+}
+
+void CScriptedUIHost::RunInputCalibration(CCommInterface &) {
+  std::lock_guard lock(m_mutex);
+  ++m_inputCalibrations;
+}
+
+void CScriptedUIHost::RunOutputCalibration(CCommInterface &) {
+  std::lock_guard lock(m_mutex);
+  ++m_outputCalibrations;
+}
+
+LoopChoice CScriptedUIHost::RunLoopDialog(const LoopLimits &limits) {
+  std::lock_guard lock(m_mutex);
+  m_loopLimits.push_back(limits);
+  return m_loop;
+}
+
+int CScriptedUIHost::RunTableDialog(CTableFile &table) {
+  std::lock_guard lock(m_mutex);
+  m_tables.push_back(table);
+  if (!m_table)
+    return IDCANCEL;
+  table = *m_table;
+  return IDOK;
+}
+
+int CScriptedUIHost::InputCalibrations() const {
+  std::lock_guard lock(m_mutex);
+  return m_inputCalibrations;
+}
+
+int CScriptedUIHost::OutputCalibrations() const {
+  std::lock_guard lock(m_mutex);
+  return m_outputCalibrations;
+}
+
+std::vector<LoopLimits> CScriptedUIHost::LoopLimitsShown() const {
+  std::lock_guard lock(m_mutex);
+  return m_loopLimits;
+}
+
+std::vector<CTableFile> CScriptedUIHost::TablesShown() const {
+  std::lock_guard lock(m_mutex);
+  return m_tables;
+}

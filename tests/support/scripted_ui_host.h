@@ -3,8 +3,11 @@
 #pragma once
 
 #include "resources/ui_host.h"
+#include "tools/loop_test.h"
+#include "tools/table_file.h"
 
 #include <deque>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,6 +31,23 @@ public:
   int MessageBox(const std::string &text, unsigned style) override;
   bool AskValue(int promptId, std::string &text) override;
 
+  // The tool dialogs. The calibration procedures close at once; the loop
+  // test answers choice; the table dialog answers OK with the given table,
+  // Cancel without one.
+  void AnswerLoop(LoopChoice choice);
+  void AnswerTable(std::optional<CTableFile> table);
+
+  void RunInputCalibration(CCommInterface &comm) override;
+  void RunOutputCalibration(CCommInterface &comm) override;
+  LoopChoice RunLoopDialog(const LoopLimits &limits) override;
+  int RunTableDialog(CTableFile &table) override;
+
+  // What the tool dialogs were opened with, in order.
+  int InputCalibrations() const;
+  int OutputCalibrations() const;
+  std::vector<LoopLimits> LoopLimitsShown() const;
+  std::vector<CTableFile> TablesShown() const;
+
   std::vector<Shown> Messages() const;
   std::vector<int> Prompts() const;
   void Clear();
@@ -38,4 +58,10 @@ private:
   std::deque<std::pair<bool, std::string>> m_prompts;
   std::vector<Shown> m_shown;
   std::vector<int> m_promptIds;
+  LoopChoice m_loop;
+  std::optional<CTableFile> m_table;
+  int m_inputCalibrations = 0;
+  int m_outputCalibrations = 0;
+  std::vector<LoopLimits> m_loopLimits;
+  std::vector<CTableFile> m_tables;
 };

@@ -547,9 +547,3 @@ std::string CParKT7W::GetUtilityLabel(int block, int slot) const {
     return {};
   return LoadString(id);
 }
-
-void CParKT7W::ExecuteUtility(CCommInterface *, int, int) {
-  // The utility actions (fine adjustment, range calibration, resets, user
-  // table, loop test, calibration dialogs) come with their dialogs; until
-  // then every slot does nothing.
-}

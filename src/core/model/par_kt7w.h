@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class CTableFile;
+
 // One row of a model's descriptor table; the table ends with a row whose
 // name id is 0.
 struct ParDescriptor {
@@ -85,6 +87,13 @@ public:
   // item 1 at "1" so they do not end the fixed output.
   bool GetLoopTest() const { return m_loopTest; }
   void SetLoopTest(bool on) { m_loopTest = on; }
+
+  // The user table as the table dialog shows it: the active points, in
+  // engineering units.
+  CTableFile GetUserTable() const;
+  // Takes a table over: its first 101 points become the active ones (the
+  // number of points follows them unchecked), every further pair is 0.
+  void TakeUserTable(const CTableFile &table);
 
   int GetTotalItemCount() const { return m_totalItems; }
   int GetTransferCount() const { return m_transferCount.load(); }

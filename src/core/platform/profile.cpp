@@ -1,8 +1,8 @@
 #include "profile.h"
 
 #include "codepage.h"
+#include "replace_file.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -60,38 +60,6 @@ std::string_view FirstCharacters(std::string_view text, std::size_t count) {
     --count;
   }
   return text.substr(0, pos);
-}
-
-std::system_error SystemError(const char *what) {
-  return std::system_error(errno, std::generic_category(), what);
-}
-
-// write() until everything is out; false with errno set on failure.
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// A symbolic link keeps pointing where it did: its target is replaced, not the link.
-std::string ResolveTarget(const std::string &path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char *resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved != nullptr) {
-      std::string target = resolved;
-      std::free(resolved);
-      return target;
-    }
-  }
-  return path;
 }
 
 } // namespace
@@ -397,51 +365,7 @@ std::string CProfileFile::ToBytes() const {
   return Utf8ToCodePage(text, GetLinkCodePage());
 }
 
-void CProfileFile::Save(const std::string &path) const {
-  const std::string bytes = ToBytes();
-  const std::string target = ResolveTarget(path);
-
-  const auto slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (base.size() > 100)
-    base.resize(100);
-
-  static std::atomic<unsigned> counter{0};
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = folder + (slash == std::string::npos ? "/." : ".") + base + "." + std::to_string(::getpid()) +
-                "." + std::to_string(counter++) + ".tmp";
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST)
-      throw SystemError(target.c_str());
-  }
-  if (fd < 0)
-    throw SystemError(target.c_str());
-
-  auto fail = [&](int error) {
-    if (fd >= 0)
-      ::close(fd);
-    ::unlink(temporary.c_str());
-    errno = error;
-    return SystemError(target.c_str());
-  };
-
-  // A file that is replaced keeps its permissions.
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-    ::fchmod(fd, st.st_mode & 07777);
-
-  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0)
-    throw fail(errno);
-  const int closed = ::close(fd);
-  fd = -1;
-  if (closed != 0)
-    throw fail(errno);
-  if (::rename(temporary.c_str(), target.c_str()) != 0)
-    throw fail(errno);
-}
+void CProfileFile::Save(const std::string &path) const { ReplaceFileContents(path, ToBytes()); }
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view def,
                                     std::size_t size, const std::string &path) {

@@ -122,6 +122,11 @@ inline constexpr int IDS_TABLE_WRITE_FAILED = 30001;
 inline constexpr int IDS_TABLE_BAD_STRUCTURE = 30002;
 inline constexpr int IDS_TABLE_TOO_MANY = 30003;
 
+// Utility actions and their tools
+inline constexpr int IDS_VALUE_LINE_BREAK = 30500;
+inline constexpr int IDS_FINE_SPAN_NO_DIVISOR = 30501;
+inline constexpr int IDS_OUTPUT_SPAN_NO_DIVISOR = 30502;
+
 // Compare and transfer
 inline constexpr int IDS_ALL_MATCHING = 30100;
 inline constexpr int IDS_N_NOT_MATCHING = 30101;

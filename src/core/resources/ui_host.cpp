@@ -1,9 +1,18 @@
 #include "ui_host.h"
 
 #include "strings.h"
+#include "tools/loop_test.h"
 
 #include <atomic>
 #include <cstdio>
+
+void CUIHost::RunInputCalibration(CCommInterface &) {}
+
+void CUIHost::RunOutputCalibration(CCommInterface &) {}
+
+LoopChoice CUIHost::RunLoopDialog(const LoopLimits &) { return {}; }
+
+int CUIHost::RunTableDialog(CTableFile &) { return IDCANCEL; }
 
 namespace {
 

@@ -5,6 +5,11 @@
 
 #include <string>
 
+class CCommInterface;
+class CTableFile;
+struct LoopChoice;
+struct LoopLimits;
+
 // Message box styles (combinable) and answers, with their usual values.
 inline constexpr unsigned MB_OK = 0x00;
 inline constexpr unsigned MB_YESNO = 0x04;
@@ -28,6 +33,19 @@ public:
   // The value prompt: shows the prompt string id, returns true on OK with
   // the entered text; false on Cancel, leaving text unchanged.
   virtual bool AskValue(int promptId, std::string &text) = 0;
+
+  // The modal tool dialogs of the utility actions. A host without them
+  // answers as if the user had cancelled at once, sending nothing.
+
+  // The input and output calibration procedures, talking to the instrument
+  // through comm until the user closes them.
+  virtual void RunInputCalibration(CCommInterface &comm);
+  virtual void RunOutputCalibration(CCommInterface &comm);
+  // The loop test's question; mode 0 when cancelled.
+  virtual LoopChoice RunLoopDialog(const LoopLimits &limits);
+  // The user table dialog on table: IDOK with the table replaced by the
+  // user's, or IDCANCEL with the table as it was.
+  virtual int RunTableDialog(CTableFile &table);
 };
 
 // The host the core uses. Without one set, messages go to standard error and

@@ -113,6 +113,9 @@ const StringEntry kJapanese[] = {
     {30401, "PNG画像 (*.png)|*.png|PDFドキュメント (*.pdf)|*.pdf|CSVファイル (*.csv)|*.csv||"},
     {30402, "ファイル %1 を保存できません。"},
     {30403, "グラフを印刷できません。"},
+    {30500, "値に改行を含めることはできません。"},
+    {30501, "現在の測定値が微調整ゼロ X と等しいため、微調整スパンを計算できません。"},
+    {30502, "0% 出力と 100% 出力が等しいため、微調整を計算できません。"},
 };
 
 const StringTable kJapaneseTable{kJapanese, std::size(kJapanese)};

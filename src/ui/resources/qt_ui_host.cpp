@@ -2,6 +2,10 @@
 
 #include "mainwindow/input_dialog.h"
 #include "resources/dialog_templates.h"
+#include "tools/input_calib_dialog.h"
+#include "tools/loop_dialog.h"
+#include "tools/output_calib_dialog.h"
+#include "tools/table_file_dialog.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -102,4 +106,30 @@ bool CQtUIHost::AskValue(int promptId, std::string &text) {
   AssertGuiThread();
   CInputDialog dialog(DialogParent());
   return dialog.Ask(promptId, text);
+}
+
+void CQtUIHost::RunInputCalibration(CCommInterface &comm) {
+  AssertGuiThread();
+  CInputCalibDialog dialog(DialogParent());
+  dialog.SetProtocol(&comm);
+  dialog.exec();
+}
+
+void CQtUIHost::RunOutputCalibration(CCommInterface &comm) {
+  AssertGuiThread();
+  COutputCalibDialog dialog(DialogParent());
+  dialog.SetProtocol(&comm);
+  dialog.exec();
+}
+
+LoopChoice CQtUIHost::RunLoopDialog(const LoopLimits &limits) {
+  AssertGuiThread();
+  CLoopDialog dialog(DialogParent());
+  return dialog.Run(limits);
+}
+
+int CQtUIHost::RunTableDialog(CTableFile &table) {
+  AssertGuiThread();
+  CTableFileDialog dialog(DialogParent());
+  return dialog.Run(table);
 }

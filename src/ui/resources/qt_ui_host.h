@@ -1,7 +1,7 @@
-// The user interface host of the Qt program: message boxes and the value
-// prompt on top of whatever window is active. Every call must come from the
-// GUI thread; the worker threads report to the GUI thread instead of asking
-// the user themselves.
+// The user interface host of the Qt program: message boxes, the value
+// prompt and the tool dialogs on top of whatever window is active. Every
+// call must come from the GUI thread; the worker threads report to the GUI
+// thread instead of asking the user themselves.
 #pragma once
 
 #include "resources/ui_host.h"
@@ -20,6 +20,10 @@ public:
 
   int MessageBox(const std::string &text, unsigned style) override;
   bool AskValue(int promptId, std::string &text) override;
+  void RunInputCalibration(CCommInterface &comm) override;
+  void RunOutputCalibration(CCommInterface &comm) override;
+  LoopChoice RunLoopDialog(const LoopLimits &limits) override;
+  int RunTableDialog(CTableFile &table) override;
 
   // The window whose title the message boxes carry; the main window's
   // template caption while there is none.

@@ -241,7 +241,7 @@ void CTemplateBuilder::Configure(QWidget *w, const ControlTemplate &ctl, const D
   } else if (auto *text = qobject_cast<QPlainTextEdit *>(w)) {
     text->setPlainText(caption);
     text->setReadOnly(style & CS_READONLY);
-  } else if (auto *spin = qobject_cast<QSpinBox *>(w)) {
+  } else if (auto *spin = qobject_cast<QAbstractSpinBox *>(w)) {
     spin->setAlignment(TextAlignment(style) | Qt::AlignVCenter);
     spin->setReadOnly(style & CS_READONLY);
     spin->setGroupSeparatorShown(false);

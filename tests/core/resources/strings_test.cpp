@@ -101,6 +101,9 @@ const std::map<int, std::string> kExpected = {
     {30401, "PNG Image (*.png)|*.png|PDF Document (*.pdf)|*.pdf|CSV File (*.csv)|*.csv||"},
     {30402, "Can not save the file %1."},
     {30403, "Can not print the graph."},
+    {30500, "The value must not contain a line break."},
+    {30501, "Fine span adjustment cannot be calculated: the present reading equals Fine zero adjustment X."},
+    {30502, "Fine adjustment cannot be calculated: 0% output equals 100% output."},
 };
 
 TEST(StringTable, HoldsEveryQuotedTextExactly) {
