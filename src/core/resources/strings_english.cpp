@@ -116,6 +116,10 @@ const StringEntry kEnglish[] = {
     {30003, "Too many number of table in the table file."},
     {30100, "All parameters matching."},
     {30101, "%1!d! parameter(s) not matching."},
+    {30110, "Save CSV"},
+    {30111, "CSV File (*.csv)|*.csv|All Files (*.*)|*.*||"},
+    {30112, "Not Matching"},
+    {30113, "Save CSV file failed."},
     {30200, "Uploading now"},
     {30201, "Downloading now"},
 };

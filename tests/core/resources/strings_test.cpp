@@ -93,6 +93,10 @@ const std::map<int, std::string> kExpected = {
     {30003, "Too many number of table in the table file."},
     {30100, "All parameters matching."},
     {30101, "%1!d! parameter(s) not matching."},
+    {30110, "Save CSV"},
+    {30111, "CSV File (*.csv)|*.csv|All Files (*.*)|*.*||"},
+    {30112, "Not Matching"},
+    {30113, "Save CSV file failed."},
     {30200, "Uploading now"},      {30201, "Downloading now"},
 };
 
