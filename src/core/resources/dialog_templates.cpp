@@ -142,7 +142,9 @@ constexpr ControlTemplate kTableFileDialog[] = {
 constexpr ControlTemplate kCompareDialog[] = {
     {2, K::PushButton, "Close", 0, 292, 278, 50, 14, 0, 0},
     {1062, K::ListView, nullptr, 0, 6, 6, 335, 267, CS_NOSORTHEADER, 0},
-    {1035, K::Static, "###", 0, 6, 281, 279, 8, 0, 0},
+    {1035, K::Static, "###", 0, 6, 281, 226, 8, 0, 0},
+    // Beside Close: the rows as a file for a commissioning record.
+    {1063, K::PushButton, nullptr, IDS_COMPARE_SAVE_CSV, 238, 278, 50, 14, 0, 0},
 };
 
 // Whole-set transfer progress.

@@ -130,6 +130,10 @@ inline constexpr int IDS_OUTPUT_SPAN_NO_DIVISOR = 30502;
 // Compare and transfer
 inline constexpr int IDS_ALL_MATCHING = 30100;
 inline constexpr int IDS_N_NOT_MATCHING = 30101;
+inline constexpr int IDS_COMPARE_SAVE_CSV = 30110;
+inline constexpr int IDS_COMPARE_CSV_FILTER = 30111;
+inline constexpr int IDS_COMPARE_CSV_NOT_MATCHING = 30112; // column marking a differing row
+inline constexpr int IDS_COMPARE_CSV_FAILED = 30113;
 inline constexpr int IDS_UPLOADING = 30200;
 inline constexpr int IDS_DOWNLOADING = 30201;
 

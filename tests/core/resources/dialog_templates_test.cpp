@@ -31,7 +31,7 @@ const std::vector<Dlg> kDialogs = {
     {136, "入力校正", 405, 133, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 13},
     {137, "出力校正", 400, 154, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 17},
     {138, "User Table", 344, 226, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 5},
-    {139, "Compare Results", 348, 297, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 3},
+    {139, "Compare Results", 348, 297, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 4},
     {140, "Communicating", 186, 63, DS_MODALFRAME | DS_CAPTION, 2},
     {141, "Loop Test Output", 252, 70, DS_MODALFRAME | DS_CAPTION | DS_SYSMENU, 6},
 };
@@ -116,7 +116,8 @@ const std::vector<Ctl> kControls = {
 
     {139, 2, K::PushButton, "Close", 292, 278, 50, 14, 0},
     {139, 1062, K::ListView, "", 6, 6, 335, 267, CS_NOSORTHEADER},
-    {139, 1035, K::Static, "###", 6, 281, 279, 8, 0},
+    {139, 1035, K::Static, "###", 6, 281, 226, 8, 0},
+    {139, 1063, K::PushButton, "Save CSV", 238, 278, 50, 14, 0},
 
     {140, 1035, K::Static, "###", 8, 12, 169, 8, CS_CENTER},
     {140, 1024, K::ProgressBar, "", 8, 42, 170, 14, 0},

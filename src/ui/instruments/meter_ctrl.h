@@ -1,0 +1,52 @@
+// One function-block panel of the main window: a selector button with the
+// block's name, a bar meter, the value as text and its unit. The selector
+// only reports a click to the panel's observers; its pressed look is set by
+// the owner, who knows which block is selected.
+#pragma once
+
+#include "model/observable.h"
+
+#include <QWidget>
+#include <string>
+
+class CMeter;
+class CTemplateButton;
+class QLabel;
+class QLineEdit;
+
+class CMeterCtrl : public QWidget, public CObservable {
+  Q_OBJECT
+public:
+  static constexpr int IDC_VALUE = 1025;
+  static constexpr int IDC_UNIT = 1026;
+  static constexpr int IDC_SELECTOR = 1027;
+  static constexpr int IDC_METER = 1037;
+
+  explicit CMeterCtrl(QWidget *parent = nullptr);
+
+  void SetIndex(int index) { m_index = index; }
+  int GetIndex() const { return m_index; }
+
+  void SetCaption(const std::string &text);
+  void SetUnit(const std::string &text);
+  void SetRange(double low, double high);
+  // Shows text as it is; the meter shows its leading number, or 0.
+  void SetValueText(const std::string &text);
+  void SetSelected(bool state);
+  void EnablePanel(bool flag);
+
+  double Low() const { return m_low; }
+  double High() const { return m_high; }
+  double Value() const { return m_value; }
+  CMeter *Meter() const { return m_meter; }
+
+private:
+  int m_index = 0;
+  double m_low = 0.0;
+  double m_high = 100.0;
+  double m_value = 0.0;
+  CMeter *m_meter = nullptr;
+  CTemplateButton *m_selector = nullptr;
+  QLineEdit *m_valueBox = nullptr;
+  QLabel *m_unit = nullptr;
+};

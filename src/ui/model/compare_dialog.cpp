@@ -1,0 +1,127 @@
+#include "model/compare_dialog.h"
+
+#include "model/compare_csv.h"
+#include "model/par_base.h"
+#include "resources/dialog_templates.h"
+#include "resources/exception.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+#include "resources/template_builder.h"
+#include "resources/ui_host.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+struct Column {
+  int headerId;
+  int width; // pixels
+};
+constexpr Column kColumns[] = {
+    {IDS_COL_FUNCTION_BLOCK, 80},
+    {IDS_COL_PARAMETER_NAME, 100},
+    {IDS_COL_EDITED_VALUE, 150},
+    {IDS_COL_DEVICE_VALUE, 150},
+};
+
+// "name|pattern|name|pattern||" as the file dialog's "name (pattern);;..." list.
+QString FileDialogFilter(const std::string &resource) {
+  const QStringList parts = QString::fromStdString(resource).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty())
+      break;
+    QString pattern = parts[i + 1];
+    pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters << (parts[i].contains(pattern) ? parts[i] : parts[i] + " (" + pattern + ")");
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+// The folder of the last CSV saved in this run, offered again next time.
+QString g_lastFolder;
+
+} // namespace
+
+CCompareDialog::CCompareDialog(const CParBase &edited, const CParBase &device, QWidget *parent)
+    : QDialog(parent), m_rows(BuildCompareRows(edited, device)) {
+  CTemplateBuilder(IDD_COMPARE_DIALOG).Build(this);
+  m_list = FindControl<QTableWidget>(this, IDC_LIST);
+  m_summary = FindControl<QLabel>(this, IDC_SUMMARY);
+  connect(FindControl<QPushButton>(this, IDCANCEL), &QPushButton::clicked, this, &CCompareDialog::reject);
+  connect(FindControl<QPushButton>(this, IDC_SAVE_CSV), &QPushButton::clicked, this,
+          &CCompareDialog::OnSaveCsv);
+  Fill();
+}
+
+void CCompareDialog::Fill() {
+  m_list->setShowGrid(true);
+  m_list->setColumnCount(static_cast<int>(std::size(kColumns)));
+  QStringList headers;
+  for (const Column &c : kColumns)
+    headers << QString::fromStdString(LoadString(c.headerId));
+  m_list->setHorizontalHeaderLabels(headers);
+  for (int i = 0; i < m_list->columnCount(); ++i)
+    m_list->setColumnWidth(i, kColumns[i].width);
+
+  m_list->setUpdatesEnabled(false);
+  m_list->setRowCount(static_cast<int>(m_rows.rows.size()));
+  int r = 0;
+  for (const CompareRow &row : m_rows.rows) {
+    const std::string *texts[] = {&row.blockName, &row.parameterName, &row.editedText, &row.deviceText};
+    for (int c = 0; c < 4; ++c) {
+      auto *item = new QTableWidgetItem(QString::fromStdString(*texts[c]));
+      if (row.differs) {
+        item->setForeground(DifferText());
+        item->setBackground(DifferBackground());
+      }
+      m_list->setItem(r, c, item);
+    }
+    ++r;
+  }
+  m_list->setUpdatesEnabled(true);
+  m_summary->setText(QString::fromStdString(m_rows.summary));
+}
+
+void CCompareDialog::showEvent(QShowEvent *event) {
+  QDialog::showEvent(event);
+  if (m_scrolled || m_rows.firstDiffering < 0)
+    return;
+  m_scrolled = true;
+  // By way of the last row the first difference comes into view at the top,
+  // with the rows after it below.
+  m_list->scrollToItem(m_list->item(m_list->rowCount() - 1, 0));
+  m_list->scrollToItem(m_list->item(m_rows.firstDiffering, 0));
+}
+
+bool CCompareDialog::SaveCsv(const std::string &path) {
+  try {
+    SaveCompareCsv(m_rows, path);
+    return true;
+  } catch (const CException &e) {
+    AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
+    return false;
+  }
+}
+
+void CCompareDialog::OnSaveCsv() {
+  QFileDialog dialog(this, QString(), g_lastFolder, FileDialogFilter(LoadString(IDS_COMPARE_CSV_FILTER)));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QStringLiteral("csv"));
+  dialog.selectFile(
+      QStringLiteral("compare-%1.csv").arg(QDateTime::currentDateTime().toString("yyyyMMdd-HHmm")));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return;
+  const QString path = dialog.selectedFiles().first();
+  if (SaveCsv(QFile::encodeName(path).toStdString()))
+    g_lastFolder = QFileInfo(path).absolutePath();
+}
