@@ -197,6 +197,9 @@ TEST(VelaDlg, EnterPressesOnlyAFocusedButton) {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(list, &enter);
     openAfterEnterInList = d->isVisible();
+    // Enter in the list opened the selected row's editor; Escape puts it away.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(d, &escape);
     auto *language = FindControl<QPushButton>(d, 1040);
     language->setFocus();
     QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
