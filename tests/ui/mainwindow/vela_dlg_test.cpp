@@ -348,6 +348,20 @@ TEST_F(VelaDlgOnlineTest, PolledErrorAsksOnceAndNoLeavesTheWindowOffline) {
   EXPECT_EQ(m_host.Messages().size(), 1u);
 }
 
+TEST_F(VelaDlgOnlineTest, PolledErrorAnsweredYesReopensAndPollingGoesOn) {
+  auto dlg = Open();
+  Connect(*dlg);
+  m_host.AnswerQuestions({IDYES});
+  const unsigned long cycles = dlg->Poller()->CycleCount();
+  m_sim->SetFault(SimFault::Silence, 0, 1);
+  ASSERT_TRUE(Pump([&] { return !m_host.Messages().empty(); }));
+  // Cycles go on through the reopened port and succeed again.
+  ASSERT_TRUE(Pump([&] { return dlg->Poller()->CycleCount() > cycles + 3 && !dlg->Poller()->GetError(); }));
+  EXPECT_TRUE(dlg->IsOnline());
+  EXPECT_EQ(Button(*dlg, CVELADlg::IDC_CONNECT)->text(), "Disconnect");
+  EXPECT_EQ(Texts(), std::vector<std::string>{LoadString(IDS_COMM_ERROR_RETRY)});
+}
+
 TEST_F(VelaDlgOnlineTest, ClosingWhileTheInstrumentIsSilentEndsTheRun) {
   auto dlg = Open();
   Connect(*dlg);
