@@ -16,6 +16,10 @@ void CParameterListCtrl::SetupColumns(const QString &name, const QString &value)
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Tab leaves the list. Moving between cells with it would also move the
+  // selection whenever a focused editor is hidden, since the toolkit then
+  // looks for the next focus with a Tab inside the list.
+  setTabKeyNavigation(false);
   setColumnCount(2);
   auto header = [](const QString &text) {
     auto *item = new QTableWidgetItem(text);

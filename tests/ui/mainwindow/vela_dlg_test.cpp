@@ -212,6 +212,7 @@ TEST_F(VelaDlgTest, TextEditorAcceptsWithEnterAndCancelsOnceWhenLeft) {
   EXPECT_EQ(List(*dlg).RowText(row, 1).toStdString(), dlg->Model()->GetValueText(1, row));
   EXPECT_EQ(dlg->Model()->GetValueString(1, row), "2.5000");
   EXPECT_TRUE(List(*dlg).hasFocus());
+  EXPECT_EQ(List(*dlg).FirstSelectedRow(), row) << "the edited row stays selected";
 
   ClickValueCell(*dlg, row);
   ASSERT_TRUE(editor->isVisible());
