@@ -278,6 +278,31 @@ TEST_F(VelaDlgTest, ListEditorAcceptsAnyChoiceAndCancelsWhenClosed) {
   EXPECT_EQ(recorder.results, (std::vector<bool>{true, true, false}));
 }
 
+TEST_F(VelaDlgTest, AfterALanguageSwitchTheNewListEditsTheSameSet) {
+  auto dlg = Open();
+  dlg->SelectBlock(1);
+  dlg->Model()->SetValueString(1, 0, "1.5");
+  Button(*dlg, CVELADlg::IDC_LANGUAGE)->click();
+  EXPECT_EQ(dlg->result(), CVELADlg::kResultLanguageSwitch);
+  dlg->Create();
+  dlg->show();
+  EXPECT_EQ(dlg->SelectedBlock(), 0);
+  EXPECT_EQ(Button(*dlg, CVELADlg::IDC_CONNECT)->text().toStdString(), LoadString(IDS_CONNECT));
+  EXPECT_NE(LoadString(IDS_CONNECT), "Connect");
+  dlg->SelectBlock(1);
+  ExpectListShows(*dlg, 1);
+  EXPECT_EQ(dlg->Model()->GetValueString(1, 0), "1.5000");
+
+  auto *editor = List(*dlg).viewport()->findChild<CEditText *>("10000");
+  ASSERT_NE(editor, nullptr);
+  ClickValueCell(*dlg, 0);
+  ASSERT_TRUE(editor->isVisible());
+  editor->setText("3");
+  Key(editor, Qt::Key_Return);
+  EXPECT_EQ(dlg->Model()->GetValueString(1, 0), "3.0000");
+  m_language.Load(0);
+}
+
 TEST_F(VelaDlgTest, EnterEditsAndEscapeHidesButNeitherClosesTheWindow) {
   auto dlg = Open();
   dlg->SelectBlock(1);
