@@ -216,7 +216,10 @@ TEST(VelaDlg, AltLSwitchesTheLanguage) {
   lang.Load(0);
   CVELADlg dlg(lang);
   RunSeen run;
-  ModalDriver driver({OnMainDialog(&run, [](CVELADlg *d) {
+  // The Alt keys reach only the active window; on a busy machine the window
+  // becomes active a little after it shows.
+  ModalDriver driver({[](QWidget *modal) { return modal == QApplication::activeWindow(); },
+                      OnMainDialog(&run, [](CVELADlg *d) {
     QKeyEvent alt(QEvent::ShortcutOverride, Qt::Key_L, Qt::AltModifier);
     QWidget *list = FindControl(d, 1006);
     QApplication::sendEvent(list, &alt);
