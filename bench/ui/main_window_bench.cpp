@@ -13,7 +13,7 @@ namespace {
 
 void BM_RefreshViewBlock3AfterBlock1(benchmark::State &state) {
   CMemorySettingsStore store;
-  CLanguageModule language(store, VELA_BIN_DIR);
+  CLanguageModule language(store);
   language.Load(0);
   CVELADlg dlg(language);
   dlg.Create();
@@ -33,7 +33,7 @@ BENCHMARK(BM_RefreshViewBlock3AfterBlock1)->Unit(benchmark::kMicrosecond);
 // The same refresh with the block unchanged: what every edit costs.
 void BM_RefreshViewBlock3Again(benchmark::State &state) {
   CMemorySettingsStore store;
-  CLanguageModule language(store, VELA_BIN_DIR);
+  CLanguageModule language(store);
   language.Load(0);
   CVELADlg dlg(language);
   dlg.Create();
