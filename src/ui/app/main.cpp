@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -43,8 +44,9 @@ void QuitOnTerminate(QObject *owner) {
 }
 
 constexpr const char *kUsage =
-    "Usage: vela [--simulate]\n"
+    "Usage: vela [--simulate] [FILE.cfg]\n"
     "Configurator for the KT5RS signal conditioner.\n\n"
+    "  FILE.cfg       Open this configuration file at start.\n"
     "  --simulate     Run a simulated KT5RS instrument and offer it as a COM port.\n"
     "  -h, --help     Show this help and end.\n"
     "  -v, --version  Show the version and end.\n";
@@ -82,7 +84,7 @@ int main(int argc, char **argv) {
   QCommandLineParser parser;
   QCommandLineOption simulate(QStringLiteral("simulate"));
   parser.addOption(simulate);
-  if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
+  if (!parser.parse(QApplication::arguments()) || parser.positionalArguments().size() > 1) {
     std::fprintf(stderr, "vela: %s\n%s",
                  parser.errorText().isEmpty() ? "unexpected argument" : qPrintable(parser.errorText()),
                  kUsage);
@@ -105,6 +107,8 @@ int main(int argc, char **argv) {
 
   {
     CVELAApp theApp;
+    if (!parser.positionalArguments().isEmpty())
+      theApp.SetStartFile(QFileInfo(parser.positionalArguments().front()).absoluteFilePath().toStdString());
     theApp.InitInstance();
   }
   // Stopping removes the simulator's COM entry from the user's port map.

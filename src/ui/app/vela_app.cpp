@@ -46,6 +46,7 @@ bool CVELAApp::InitInstance() {
     CVELADlg dlg(*m_language);
     m_mainWindow = &dlg;
     m_host->SetMainWindow(&dlg);
+    dlg.SetStartFile(m_startFile);
     int result = 0;
     do {
       ApplyUiLocale(m_language->CurrentIndex());

@@ -21,6 +21,9 @@ public:
   CVELAApp(const CVELAApp &) = delete;
   CVELAApp &operator=(const CVELAApp &) = delete;
 
+  // A configuration file the main window opens as soon as it shows.
+  void SetStartFile(std::string path) { m_startFile = std::move(path); }
+
   // The whole run; returns false, so the program ends when it returns.
   bool InitInstance();
 
@@ -34,6 +37,7 @@ public:
 
 private:
   std::string m_libraryDir;
+  std::string m_startFile;
   std::unique_ptr<CQtSettingsStore> m_settings;
   std::unique_ptr<CQtUIHost> m_host;
   std::unique_ptr<CLanguageModule> m_language;

@@ -1,20 +1,54 @@
 // The main window: a modal dialog built from template 102. It is made once
 // and run again after every display-language switch, each run building its
-// window afresh from the templates and strings of the current language.
+// window afresh from the templates and strings of the current language. The
+// model, its values and the live value poller live as long as the object.
 #pragma once
 
+#include "model/observable.h"
+
 #include <QDialog>
+#include <QPointer>
+#include <QTimer>
+#include <array>
 #include <memory>
 #include <string>
 
+class CCommInterface;
+class CEditComboBox;
+class CEditText;
 class CLanguageModule;
+class CMeterCtrl;
 class CParBase;
+class CParEdit;
+class CParameterListCtrl;
+class CUpdateIOThread;
+class QPushButton;
 
-class CVELADlg : public QDialog {
+class CVELADlg : public QDialog, public CObserver, public CObservable {
   Q_OBJECT
 public:
   // Result of a run that ended for a language switch; a closed window gives 0.
   static constexpr int kResultLanguageSwitch = 1;
+  static constexpr int kBlockCount = 7;
+  static constexpr int kDeviceInfoBlock = 6;
+  static constexpr int kUtilitySlots = 6;
+  static constexpr int kTimerMs = 100;
+
+  // Controls of the window.
+  static constexpr int IDC_CONNECT = 1028;
+  static constexpr int IDC_OPEN_FILE = 1029;
+  static constexpr int IDC_SAVE_FILE = 1030;
+  static constexpr int IDC_COMPARE = 1036;
+  static constexpr int IDC_UPLOAD = 1041;
+  static constexpr int IDC_DOWNLOAD = 1042;
+  static constexpr int IDC_LANGUAGE = 1040;
+  static constexpr int IDC_FUNCTION_BLOCK = 1059;
+  static constexpr int IDC_METER_BASE = 1034;
+  static constexpr int IDC_PARAMETER_LABEL = 1060;
+  static constexpr int IDC_PARAMETER_LIST = 1006;
+  static constexpr int IDC_UTILITY_LABEL = 1061;
+  // Utility slots 0 to 5.
+  static constexpr std::array<int, kUtilitySlots> kUtilityButtons = {1031, 1032, 1033, 1037, 1038, 1039};
 
   explicit CVELADlg(CLanguageModule &language, QWidget *parent = nullptr);
   ~CVELADlg() override;
@@ -22,32 +56,106 @@ public:
   // Builds the window from the current language and runs it modally;
   // returns kResultLanguageSwitch or 0.
   int RunModal();
+  // The first half of a run: builds and initialises the window without
+  // entering its event loop.
+  void Create();
 
   // The title: model name, "CFG", " Version" and the version, with no blank
   // before the version; the template's caption when there is no version.
   static QString VersionTitle(const std::string &modelName, const std::string &version);
   void UpdateTitle();
+  // The service-mode marker of the executable at exePath: the same name
+  // with ".adm" for its extension, in the same folder.
+  static std::string ServiceMarkerPath(const std::string &exePath);
+
+  // The whole view from the model, the selection and the connection.
+  void RefreshView();
+  void FillParameterList();
+  // Opens the editor of the row's value cell, if the item is editable.
+  void BeginEdit(int row);
+  // Makes block the one listed (0 to 6).
+  void SelectBlock(int block);
+  void ShowMainControls(bool show);
+  void CloseTrendGraph();
+  void Disconnect();
+  // Takes the edit object's accepted result into the model.
+  void CommitEdit();
+  // The end of a successful connect: the interface becomes the window's
+  // connection, lent to the poller.
+  void TakeConnection(std::unique_ptr<CCommInterface> comm);
+  // Loads a configuration file over the current set the way Open File does
+  // once the file is chosen. False when the file was not taken; the set
+  // stays as it was and the user has been told why.
+  bool OpenConfigFile(const std::string &path);
+  // A file to open as soon as the window shows (the command line's).
+  void SetStartFile(std::string path) { m_startFile = std::move(path); }
+
+  // From the edit object, a panel or the trend graph panel.
+  void Update(CObservable &source) override;
 
   CParBase *Model() const { return m_model.get(); }
   // The window's controls live in this widget, rebuilt for every run.
   QWidget *Client() const { return m_client; }
+  CParameterListCtrl *List() const { return m_list; }
+  CMeterCtrl *Panel(int block) const { return m_panels.at(block); }
+  CParEdit &Edit() const { return *m_edit; }
+  CUpdateIOThread *Poller() const { return m_poller.get(); }
+  int SelectedBlock() const { return m_selectedBlock; }
+  int SelectedRow() const { return m_selectedRow; }
+  bool IsOnline() const { return m_interface != nullptr; }
 
 public slots:
-  // The dialog's cancel command (Escape): never closes the window.
+  // The dialog's cancel command (Escape): hides the editors, never closes.
   void reject() override;
-  // The dialog's default command (Enter): never closes the window.
+  // The dialog's default command (Enter): edits the selected row when the
+  // list has the focus, never closes.
   void accept() override;
   void OnLanguage();
+  void ConnectOrDisconnect();
+  void OnOpenFile();
+  void OnSaveFile();
+  void OnCompare();
+  void OnUpload();
+  void OnDownload();
+  void RunUtility(int slot);
 
 protected:
   virtual void OnInitDialog();
+  void InitViews();
   void keyPressEvent(QKeyEvent *event) override;
   void closeEvent(QCloseEvent *event) override;
+  void dragEnterEvent(QDragEnterEvent *event) override;
+  void dropEvent(QDropEvent *event) override;
 
 private:
   void BuildWindow();
+  void WireButtons();
+  void AddShortcut(int key, int buttonId, void (CVELADlg::*handler)());
+  void OnTimer();
+  void AskAfterCommError();
+  void OnBlockStep(int step);
+  void OnCellClicked(int row, int column);
+  void OnEditRequested();
+  void HideEditors();
+  void Shutdown();
+  QPushButton *Button(int id) const;
 
   CLanguageModule &m_language;
   std::unique_ptr<CParBase> m_model;
+  int m_selectedBlock = 0;
+  int m_selectedRow = 0;
+  CEditText *m_editText = nullptr;
+  CEditComboBox *m_editCombo = nullptr;
+  std::unique_ptr<CParEdit> m_edit;
+  QTimer m_timer;
+  std::unique_ptr<CCommInterface> m_interface;
+  // Declared after the interface: it stops before the interface goes.
+  std::unique_ptr<CUpdateIOThread> m_poller;
+  std::array<CMeterCtrl *, kBlockCount> m_panels{};
+  QPointer<QWidget> m_graphPanel;
+  CParameterListCtrl *m_list = nullptr;
+  QPushButton *m_connect = nullptr;
   QWidget *m_client = nullptr;
+  std::string m_startFile;
+  bool m_askingCommError = false;
 };

@@ -197,6 +197,9 @@ TEST(VelaDlg, EnterPressesOnlyAFocusedButton) {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(list, &enter);
     openAfterEnterInList = d->isVisible();
+    // Enter in the list opened the selected row's editor; Escape puts it away.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(d, &escape);
     auto *language = FindControl<QPushButton>(d, 1040);
     language->setFocus();
     QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
@@ -213,7 +216,10 @@ TEST(VelaDlg, AltLSwitchesTheLanguage) {
   lang.Load(0);
   CVELADlg dlg(lang);
   RunSeen run;
-  ModalDriver driver({OnMainDialog(&run, [](CVELADlg *d) {
+  // The Alt keys reach only the active window; on a busy machine the window
+  // becomes active a little after it shows.
+  ModalDriver driver({[](QWidget *modal) { return modal == QApplication::activeWindow(); },
+                      OnMainDialog(&run, [](CVELADlg *d) {
     QKeyEvent alt(QEvent::ShortcutOverride, Qt::Key_L, Qt::AltModifier);
     QWidget *list = FindControl(d, 1006);
     QApplication::sendEvent(list, &alt);
