@@ -29,13 +29,6 @@ bool ReadLine(std::istream &in, std::string &line) {
   return any;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos)
-    return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // "%lf,%lf": the comma must follow the first number directly.
 bool ParsePoint(std::string_view text, double &x, double &y) {
   if (!ScanDouble(text, x) || text.empty() || text.front() != ',')
