@@ -4,6 +4,7 @@
 #include "model/par_base.h"
 #include "resources/dialog_templates.h"
 #include "resources/exception.h"
+#include "resources/file_dialog_filter.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "resources/template_builder.h"
@@ -31,20 +32,6 @@ constexpr Column kColumns[] = {
     {IDS_COL_EDITED_VALUE, 150},
     {IDS_COL_DEVICE_VALUE, 150},
 };
-
-// "name|pattern|name|pattern||" as the file dialog's "name (pattern);;..." list.
-QString FileDialogFilter(const std::string &resource) {
-  const QStringList parts = QString::fromStdString(resource).split(QLatin1Char('|'));
-  QStringList filters;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    if (parts[i].isEmpty())
-      break;
-    QString pattern = parts[i + 1];
-    pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-    filters << (parts[i].contains(pattern) ? parts[i] : parts[i] + " (" + pattern + ")");
-  }
-  return filters.join(QStringLiteral(";;"));
-}
 
 // The folder of the last CSV saved in this run, offered again next time.
 QString g_lastFolder;
