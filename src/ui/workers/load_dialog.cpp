@@ -47,6 +47,7 @@ bool CLoadDialog::Run(CCommInterface *protocol, CParBase *model, bool upload) {
   m_model = model;
   m_upload = upload;
   m_attempts = 0;
+  m_abandoned = false;
   int result = Rejected;
   try {
     if (m_label)
@@ -100,6 +101,10 @@ void CLoadDialog::Tick() {
     Finish(Accepted);
     return;
   }
+  if (m_abandoned) {
+    Finish(Rejected);
+    return;
+  }
   m_timer.stop();
   AfxMessageBox(error->GetErrorMessage(), MB_OK);
   if (Retry())
@@ -110,7 +115,7 @@ void CLoadDialog::Tick() {
 
 bool CLoadDialog::Retry() {
   for (;;) {
-    if (AfxMessageBox(IDS_COMM_ERROR_RETRY, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (AfxMessageBox(IDS_COMM_ERROR_RETRY, MB_YESNO | MB_ICONQUESTION) != IDYES || m_abandoned)
       return false;
     try {
       m_protocol->Reopen();

@@ -35,6 +35,11 @@ public:
   // Transfers started by the current or last call (1 + the retries).
   int Attempts() const { return m_attempts; }
 
+  // The window behind is closing: the running transfer is left to end by
+  // itself (each exchange gives up within its time-out), and a failure then
+  // ends the dialog without a report or the question to try again.
+  void Abandon() { m_abandoned = true; }
+
 public slots:
   // A transfer cannot be cancelled half-way; the dialog ends only when the
   // transfer has completed or the user has declined to retry it.
@@ -60,5 +65,6 @@ private:
   CParBase *m_model = nullptr;
   bool m_upload = true;
   int m_attempts = 0;
+  bool m_abandoned = false;
   std::unique_ptr<CLoadParThread> m_thread;
 };
