@@ -137,6 +137,9 @@ inline constexpr int IDS_COMPARE_CSV_FAILED = 30113;
 inline constexpr int IDS_UPLOADING = 30200;
 inline constexpr int IDS_DOWNLOADING = 30201;
 
+// Main window
+inline constexpr int IDS_CONNECTED_TO = 30300; // %1 the port and its device
+
 // Trend graph panel
 inline constexpr int IDS_GRAPH_SAVE = 30400;
 inline constexpr int IDS_GRAPH_SAVE_FILTER = 30401;

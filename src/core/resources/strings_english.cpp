@@ -125,6 +125,7 @@ const StringEntry kEnglish[] = {
     {30113, "Save CSV file failed."},
     {30200, "Uploading now"},
     {30201, "Downloading now"},
+    {30300, "Connected to %1"},
     {30400, "Save"},
     {30401, "PNG Image (*.png)|*.png|PDF Document (*.pdf)|*.pdf|CSV File (*.csv)|*.csv||"},
     {30402, "Can not save the file %1."},

@@ -13,6 +13,7 @@
 #include "resources/dialog_templates.h"
 #include "resources/exception.h"
 #include "resources/language_module.h"
+#include "resources/message_format.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "resources/template_builder.h"
@@ -350,26 +351,9 @@ void CVELADlg::Update(CObservable &source) {
     }
 }
 
-void CVELADlg::CommitEdit() {
-  if (m_edit->GetAcceptedResult() == CParEdit::kCancelled) {
-    m_list->setFocus();
-    return;
-  }
-  try {
-    m_model->ApplyEdit(m_selectedBlock, m_selectedRow, *m_edit);
-    // Online the item then goes to the instrument and is read back; that
-    // comes with the device commands.
-  } catch (const CException &e) {
-    AfxMessageBox(e.GetErrorMessage(), MB_OK);
-  }
-  RefreshView();
-  // The edit object hides its editors and forgets the result.
-  Notify();
-  m_list->setFocus();
-}
-
 void CVELADlg::OnTimer() {
-  if (m_poller && m_poller->GetError())
+  // A command in progress holds the line and answers its own failures.
+  if (m_poller && m_poller->GetError() && m_commandDepth == 0)
     AskAfterCommError();
   if (IsOnline()) {
     for (int i = 0; i < kLivePanels; ++i)
@@ -433,8 +417,10 @@ void CVELADlg::Disconnect() {
     if (m_selectedBlock == kDeviceInfoBlock)
       m_selectedBlock = kDeviceInfoBlock - 1;
   }
-  if (m_connect)
+  if (m_connect) {
     m_connect->setText(Text(IDS_CONNECT));
+    m_connect->setToolTip(QString());
+  }
   lock.Unlock();
   if (m_list)
     RefreshView();
@@ -448,6 +434,12 @@ void CVELADlg::TakeConnection(std::unique_ptr<CCommInterface> comm) {
   m_poller->SetProtocol(m_interface.get());
   m_connect->setChecked(true);
   m_connect->setText(Text(IDS_DISCONNECT));
+  // Which cable the window talks through, when several instruments are near.
+  const CSerialIO &serial = m_interface->Serial();
+  std::string where = serial.DevicePath();
+  if (!serial.PortName().empty() && serial.PortName() != where)
+    where = serial.PortName() + " (" + where + ")";
+  m_connect->setToolTip(QString::fromStdString(FormatMessageId(IDS_CONNECTED_TO, {where})));
   lock.Unlock();
   RefreshView();
 }
@@ -472,63 +464,6 @@ void CVELADlg::ShowMainControls(bool show) {
       panel->setVisible(show);
 }
 
-bool CVELADlg::OpenConfigFile(const std::string &path) {
-  if (IsOnline()) {
-    CLinkLock lock = m_poller->ScopedLock();
-    if (!lock)
-      return false;
-    try {
-      if (!m_model->CheckEditSwitch(*m_interface))
-        return false;
-    } catch (const CException &e) {
-      AfxMessageBox(e.GetErrorMessage(), MB_OK);
-      return false;
-    }
-  }
-  // The file goes into a copy that starts from the current values, so a
-  // file that fails half-way leaves the set the user had.
-  std::unique_ptr<CParBase> copy = m_model->Clone();
-  copy->CopyFrom(*m_model);
-  try {
-    copy->LoadFile(path);
-  } catch (const CException &e) {
-    AfxMessageBox(e.GetErrorMessage(), MB_OK);
-    AfxMessageBox(IDS_LOAD_FILE_FAILED, MB_ICONERROR);
-    return false;
-  }
-  m_model->CopyFrom(*copy);
-  copy.reset();
-  if (IsOnline()) {
-    CLinkLock lock = m_poller->ScopedLock();
-    if (lock) {
-      CLoadDialog transfer(this);
-      if (!transfer.Download(m_interface.get(), m_model.get()))
-        Disconnect();
-    }
-  }
-  RefreshView();
-  return true;
-}
-
-void CVELADlg::ConnectOrDisconnect() {
-  if (!m_connect->isChecked()) {
-    Disconnect();
-    return;
-  }
-  // Connecting comes with the device commands; until a connection is made
-  // the button goes back.
-  m_connect->setChecked(false);
-  m_connect->setText(Text(IDS_CONNECT));
-  RefreshView();
-}
-
-// The device and file commands and the utility actions are reached from
-// here; each is filled in with its own command.
-void CVELADlg::OnOpenFile() {}
-void CVELADlg::OnSaveFile() {}
-void CVELADlg::OnCompare() {}
-void CVELADlg::OnUpload() {}
-void CVELADlg::OnDownload() {}
 void CVELADlg::RunUtility(int) {}
 
 void CVELADlg::OnLanguage() {
@@ -585,6 +520,14 @@ void CVELADlg::Shutdown() {
 }
 
 void CVELADlg::closeEvent(QCloseEvent *event) {
+  if (m_commandDepth > 0) {
+    // The command under way holds the link mutex and maybe an interface a
+    // transfer thread still uses: it ends first, then the window closes.
+    event->ignore();
+    m_closePending = true;
+    WindDownCommand();
+    return;
+  }
   event->accept();
   Shutdown();
   done(0);

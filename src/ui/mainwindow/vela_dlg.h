@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -139,6 +140,28 @@ private:
   void HideEditors();
   void Shutdown();
   QPushButton *Button(int id) const;
+
+  // Device and file commands (vela_dlg_commands.cpp). A command runs inside
+  // RunCommand: one at a time, nothing thrown past it, and a close asked for
+  // meanwhile waits until it has let go of the link and its interface.
+  bool RunCommand(const std::function<void()> &body, bool exclusive = true);
+  void WindDownCommand();
+  void Connect();
+  void Upload();
+  void Download();
+  void Compare();
+  void OpenFile();
+  void SaveFile();
+  void WriteEdit(int block, int row);
+  bool RefusedOnline();
+  int AskPort();
+  std::unique_ptr<CCommInterface> OpenPort(int port);
+  bool CheckEditSwitchNow();
+  bool TakeConfigFile(const std::string &path);
+  QString AskConfigFile(bool save);
+  void ShowOutOfRangeReport();
+  int m_commandDepth = 0;
+  bool m_closePending = false;
 
   CLanguageModule &m_language;
   std::unique_ptr<CParBase> m_model;

@@ -101,6 +101,7 @@ const std::map<int, std::string> kExpected = {
     {30112, "Not Matching"},
     {30113, "Save CSV file failed."},
     {30200, "Uploading now"},      {30201, "Downloading now"},
+    {30300, "Connected to %1"},
     {30400, "Save"},
     {30401, "PNG Image (*.png)|*.png|PDF Document (*.pdf)|*.pdf|CSV File (*.csv)|*.csv||"},
     {30402, "Can not save the file %1."},

@@ -1,0 +1,375 @@
+// The device and file commands of the main window: connecting, the one-shot
+// transfers Upload, Download and Compare, configuration files, and taking an
+// accepted edit to the instrument.
+//
+// Every command that talks to the instrument holds the link mutex for its
+// whole length, across its modal dialogs, through a CLinkLock; a one-shot
+// command's interface and a model copy live in unique_ptrs of the command.
+// So whichever way a command ends, the poller gets the line back and no
+// half-made interface is left behind.
+#include "vela_dlg.h"
+
+#include "link/com_dialog.h"
+#include "link/comm_interface.h"
+#include "model/compare_dialog.h"
+#include "model/par_base.h"
+#include "model/par_edit.h"
+#include "parameter_list_ctrl.h"
+#include "resources/exception.h"
+#include "resources/file_dialog_filter.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+#include "resources/ui_host.h"
+#include "workers/load_dialog.h"
+#include "workers/update_io_thread.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int kWindDownMs = 50;
+
+QString Text(int id) { return QString::fromStdString(LoadString(id)); }
+
+// A message that must not throw out of the place that reports a failure.
+void Report(const std::string &text, unsigned style) {
+  try {
+    AfxMessageBox(text, style);
+  } catch (...) {
+  }
+}
+
+std::string LocalPath(const QString &path) { return QFile::encodeName(path).toStdString(); }
+
+} // namespace
+
+bool CVELADlg::RunCommand(const std::function<void()> &body, bool exclusive) {
+  // While a command runs, its modal dialogs keep the window's own buttons
+  // and keys away; what arrives anyway (a drop, a queued call) waits for no
+  // second command on the line.
+  if (exclusive && m_commandDepth > 0)
+    return false;
+  ++m_commandDepth;
+  try {
+    body();
+  } catch (const CException &e) {
+    Report(e.GetErrorMessage(), MB_ICONERROR);
+  } catch (const std::exception &) {
+    Report(LoadString(IDS_COMM_ERROR), MB_ICONERROR);
+  }
+  --m_commandDepth;
+  if (m_commandDepth == 0 && m_closePending)
+    QTimer::singleShot(0, this, [this] { close(); });
+  return true;
+}
+
+void CVELADlg::WindDownCommand() {
+  // A close asked for during a command: every modal window of the command
+  // is closed as its user would close it (No, Cancel), except the progress
+  // window, whose transfer is left to end by itself.
+  if (!m_closePending || m_commandDepth == 0)
+    return;
+  QWidget *modal = QApplication::activeModalWidget();
+  if (auto *transfer = qobject_cast<CLoadDialog *>(modal))
+    transfer->Abandon();
+  else if (modal && modal != this)
+    modal->close();
+  QTimer::singleShot(kWindDownMs, this, &CVELADlg::WindDownCommand);
+}
+
+bool CVELADlg::RefusedOnline() {
+  if (!IsOnline())
+    return false;
+  AfxMessageBox(IDS_ONLY_OFFLINE, MB_ICONERROR);
+  return true;
+}
+
+int CVELADlg::AskPort() {
+  CComDialog dialog(this);
+  return dialog.Run();
+}
+
+std::unique_ptr<CCommInterface> CVELADlg::OpenPort(int port) {
+  auto comm = std::make_unique<CCommInterface>();
+  try {
+    comm->Open(port);
+  } catch (const CException &e) {
+    AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
+    return nullptr;
+  }
+  return comm;
+}
+
+void CVELADlg::ShowOutOfRangeReport() {
+  // Values the instrument holds outside their ranges would make a file saved
+  // from this set unloadable: the user learns it now, not at the next load.
+  const std::string report = m_model->GetOutOfRangeReport();
+  if (!report.empty())
+    AfxMessageBox(report, MB_ICONWARNING);
+}
+
+void CVELADlg::ConnectOrDisconnect() {
+  const bool ran = RunCommand([this] {
+    if (m_connect->isChecked())
+      Connect();
+    else
+      Disconnect();
+  });
+  if (!ran)
+    m_connect->setChecked(IsOnline());
+}
+
+void CVELADlg::Connect() {
+  bool connected = false;
+  {
+    CLinkLock lock = m_poller->ScopedLock();
+    if (lock) {
+      if (const int port = AskPort()) {
+        if (std::unique_ptr<CCommInterface> comm = OpenPort(port)) {
+          // Read into a copy: a transfer that fails half-way leaves the set
+          // the user had, not a mixture of it and the instrument's.
+          std::unique_ptr<CParBase> copy = m_model->Clone();
+          CLoadDialog transfer(this);
+          if (transfer.Upload(comm.get(), copy.get()) && !m_closePending) {
+            m_model->CopyFrom(*copy);
+            TakeConnection(std::move(comm));
+            connected = IsOnline();
+          }
+        }
+      }
+    }
+    if (!connected) {
+      m_connect->setChecked(false);
+      m_connect->setText(Text(IDS_CONNECT));
+    }
+  }
+  RefreshView();
+  if (connected)
+    ShowOutOfRangeReport();
+}
+
+void CVELADlg::OnUpload() {
+  RunCommand([this] { Upload(); });
+}
+
+void CVELADlg::Upload() {
+  if (RefusedOnline())
+    return;
+  CLinkLock lock = m_poller->ScopedLock();
+  if (!lock)
+    return;
+  std::unique_ptr<CParBase> copy = m_model->Clone();
+  bool taken = false;
+  if (const int port = AskPort()) {
+    if (std::unique_ptr<CCommInterface> comm = OpenPort(port)) {
+      CLoadDialog transfer(this);
+      if (transfer.Upload(comm.get(), copy.get())) {
+        m_model->CopyFrom(*copy);
+        taken = true;
+      }
+    }
+  }
+  copy.reset();
+  lock.Unlock();
+  RefreshView();
+  if (taken)
+    ShowOutOfRangeReport();
+}
+
+void CVELADlg::OnDownload() {
+  RunCommand([this] { Download(); });
+}
+
+void CVELADlg::Download() {
+  if (RefusedOnline())
+    return;
+  CLinkLock lock = m_poller->ScopedLock();
+  if (!lock)
+    return;
+  const int port = AskPort();
+  if (!port)
+    return;
+  std::unique_ptr<CCommInterface> comm = OpenPort(port);
+  if (!comm)
+    return;
+  try {
+    if (!m_model->CheckEditSwitch(*comm))
+      return;
+  } catch (const CException &e) {
+    AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
+    return;
+  }
+  CLoadDialog transfer(this);
+  transfer.Download(comm.get(), m_model.get());
+}
+
+void CVELADlg::OnCompare() {
+  RunCommand([this] { Compare(); });
+}
+
+void CVELADlg::Compare() {
+  if (RefusedOnline())
+    return;
+  CLinkLock lock = m_poller->ScopedLock();
+  if (!lock)
+    return;
+  const int port = AskPort();
+  if (!port)
+    return;
+  std::unique_ptr<CParBase> device = m_model->Clone();
+  std::unique_ptr<CCommInterface> comm = OpenPort(port);
+  if (!comm)
+    return;
+  CLoadDialog transfer(this);
+  if (!transfer.Upload(comm.get(), device.get()))
+    return;
+  // The port is free again while the user reads the result.
+  comm.reset();
+  CCompareDialog result(*m_model, *device, this);
+  result.exec();
+}
+
+bool CVELADlg::CheckEditSwitchNow() {
+  CLinkLock lock = m_poller->ScopedLock();
+  if (!lock)
+    return false;
+  try {
+    return m_model->CheckEditSwitch(*m_interface);
+  } catch (const CException &e) {
+    AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
+    return false;
+  }
+}
+
+QString CVELADlg::AskConfigFile(bool save) {
+  QFileDialog dialog(this, QString(), QString(), FileDialogFilter(LoadString(IDS_CFG_FILE_FILTER)));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(QStringLiteral("cfg"));
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
+  return dialog.selectedFiles().front();
+}
+
+void CVELADlg::OnOpenFile() {
+  RunCommand([this] { OpenFile(); });
+}
+
+void CVELADlg::OpenFile() {
+  // Online the file is written to the instrument: its switch is asked
+  // before anyone picks a file for nothing.
+  if (IsOnline() && !CheckEditSwitchNow())
+    return;
+  const QString path = AskConfigFile(false);
+  if (!path.isEmpty())
+    TakeConfigFile(LocalPath(path));
+}
+
+bool CVELADlg::OpenConfigFile(const std::string &path) {
+  bool taken = false;
+  RunCommand([&] {
+    if (IsOnline() && !CheckEditSwitchNow())
+      return;
+    taken = TakeConfigFile(path);
+  });
+  return taken;
+}
+
+bool CVELADlg::TakeConfigFile(const std::string &path) {
+  // The file goes into a copy that starts from the current values, so a
+  // file that fails half-way leaves the set the user had.
+  std::unique_ptr<CParBase> copy = m_model->Clone();
+  copy->CopyFrom(*m_model);
+  try {
+    copy->LoadFile(path);
+  } catch (const CException &e) {
+    AfxMessageBox(e.GetErrorMessage(), MB_OK);
+    AfxMessageBox(IDS_LOAD_FILE_FAILED, MB_ICONERROR);
+    return false;
+  }
+  if (IsOnline()) {
+    // Taken only with the line in hand: online the set in the window is the
+    // instrument's, and the two must not part.
+    CLinkLock lock = m_poller->ScopedLock();
+    if (!lock)
+      return false;
+    m_model->CopyFrom(*copy);
+    CLoadDialog transfer(this);
+    if (!transfer.Download(m_interface.get(), m_model.get()))
+      Disconnect();
+  } else {
+    m_model->CopyFrom(*copy);
+  }
+  RefreshView();
+  return true;
+}
+
+void CVELADlg::OnSaveFile() {
+  RunCommand([this] { SaveFile(); });
+}
+
+void CVELADlg::SaveFile() {
+  const QString path = AskConfigFile(true);
+  if (path.isEmpty())
+    return;
+  try {
+    m_model->SaveFile(LocalPath(path));
+  } catch (const CException &e) {
+    AfxMessageBox(e.GetErrorMessage(), MB_OK);
+  }
+}
+
+void CVELADlg::CommitEdit() {
+  if (m_edit->GetAcceptedResult() == CParEdit::kCancelled) {
+    m_list->setFocus();
+    return;
+  }
+  const int block = m_selectedBlock;
+  const int row = m_selectedRow;
+  // Not exclusive: the edit object waits for its answer whatever else runs.
+  RunCommand(
+      [&] {
+        if (IsOnline() && !CheckEditSwitchNow())
+          return;
+        try {
+          m_model->ApplyEdit(block, row, *m_edit);
+        } catch (const CException &e) {
+          AfxMessageBox(e.GetErrorMessage(), MB_OK);
+          return;
+        }
+        WriteEdit(block, row);
+      },
+      false);
+  RefreshView();
+  // The edit object hides its editors and forgets the result.
+  Notify();
+  m_list->setFocus();
+}
+
+void CVELADlg::WriteEdit(int block, int row) {
+  if (!IsOnline())
+    return;
+  CLinkLock lock = m_poller->ScopedLock();
+  if (!lock)
+    return;
+  // The item goes out and comes back, so the list shows what the
+  // instrument kept. A No leaves the edited value in the set, offline.
+  for (bool retry = false; IsOnline(); retry = true) {
+    try {
+      if (retry)
+        m_interface->Reopen();
+      m_model->WriteToDevice(*m_interface, block, row);
+      m_model->ReadFromDevice(m_interface.get(), block, row);
+      return;
+    } catch (const CException &e) {
+      AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
+      if (AfxMessageBox(IDS_COMM_ERROR_RETRY, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        Disconnect();
+    }
+  }
+}

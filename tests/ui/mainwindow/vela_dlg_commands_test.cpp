@@ -1,0 +1,457 @@
+// The main window's device and file commands as a technician uses them,
+// against a simulated KT5RS on a pseudo-terminal: connecting, edits that go
+// to the instrument, the one-shot transfers, compare, configuration files,
+// and what the line and the port are left like after every failure.
+#include "mainwindow/edit_combo_box.h"
+#include "mainwindow/edit_text.h"
+#include "mainwindow/parameter_list_ctrl.h"
+#include "mainwindow/vela_dlg.h"
+
+#include "../modal_driver.h"
+#include "instruments/meter_ctrl.h"
+#include "kt5rs_simulator.h"
+#include "link/com_dialog.h"
+#include "link/comm_interface.h"
+#include "model/compare_dialog.h"
+#include "model/par_base.h"
+#include "model/par_kt7w.h"
+#include "resources/language_module.h"
+#include "resources/message_format.h"
+#include "resources/settings_store.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+#include "resources/template_builder.h"
+#include "scripted_ui_host.h"
+#include "test_env.h"
+#include "workers/load_dialog.h"
+#include "workers/update_io_thread.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Step = ModalDriver::Step;
+
+bool Pump(const std::function<bool()> &done, int timeoutMs = 10000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > timeoutMs)
+      return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+// Every value of the set, as the list shows it.
+Lines Snapshot(const CParBase &model) {
+  Lines values;
+  for (int block = 0; model.GetItemCount(block) > 0; ++block)
+    for (int item = 0; item < model.GetItemCount(block); ++item)
+      values.push_back(model.GetValueString(block, item));
+  return values;
+}
+
+// The lines from the first command equal to first on.
+Lines From(const Lines &lines, const std::string &first) {
+  auto at = std::find(lines.begin(), lines.end(), first);
+  return Lines(at, lines.end());
+}
+
+// Closes every modal window that shows up; a command that should show none
+// must leave the count at 0.
+struct ModalSentry {
+  ModalSentry() {
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      if (QWidget *modal = QApplication::activeModalWidget()) {
+        ++seen;
+        modal->close();
+      }
+    });
+    timer.start();
+  }
+  QTimer timer;
+  int seen = 0;
+};
+
+class VelaDlgCommandsTest : public ::testing::Test {
+protected:
+  VelaDlgCommandsTest() : m_language(m_store, VELA_BIN_DIR) {
+    m_language.Load(0);
+    SetSettingsStore(&m_store);
+  }
+  ~VelaDlgCommandsTest() override { SetSettingsStore(nullptr); }
+
+  void StartSim(SimOptions options = {}) {
+    options.inputPercent = 50.0;
+    m_sim = std::make_unique<CKT5RSSimulator>(options);
+    m_sim->Start();
+  }
+
+  std::unique_ptr<CVELADlg> Open() {
+    auto dlg = std::make_unique<CVELADlg>(m_language);
+    dlg->Create();
+    dlg->show();
+    dlg->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    return dlg;
+  }
+
+  static QPushButton *Button(const CVELADlg &dlg, int id) { return FindControl<QPushButton>(dlg.Client(), id); }
+  static CParameterListCtrl &List(const CVELADlg &dlg) { return *dlg.List(); }
+
+  // The simulator's entry in the COM port dialog, then OK.
+  Step ChoosePort() {
+    return [this](QWidget *modal) {
+      auto *dlg = qobject_cast<CComDialog *>(modal);
+      if (!dlg)
+        return false;
+      auto *combo = dlg->findChild<QComboBox *>("1022");
+      const int index = combo->findText(QString::fromStdString(m_sim->DevicePath()));
+      if (index < 0)
+        return false;
+      combo->setCurrentIndex(index);
+      dlg->findChild<QPushButton *>("1")->click();
+      return true;
+    };
+  }
+  static Step CancelPort() {
+    return [](QWidget *modal) {
+      if (!qobject_cast<CComDialog *>(modal))
+        return false;
+      modal->findChild<QPushButton *>("2")->click();
+      return true;
+    };
+  }
+  static Step PickFile(const std::string &path) {
+    return [path](QWidget *modal) {
+      auto *files = qobject_cast<QFileDialog *>(modal);
+      if (!files)
+        return false;
+      files->selectFile(QString::fromStdString(path));
+      QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+      return true;
+    };
+  }
+  // Reads the compare result off its window, then closes it.
+  struct CompareSeen {
+    std::string summary;
+    std::vector<int> redRows;
+    bool firstRedInView = false;
+  };
+  static Step ReadCompare(CompareSeen &seen) {
+    return [&seen](QWidget *modal) {
+      auto *dlg = qobject_cast<CCompareDialog *>(modal);
+      if (!dlg)
+        return false;
+      seen.summary = dlg->findChild<QLabel *>("1035")->text().toStdString();
+      auto *list = dlg->findChild<QTableWidget *>("1062");
+      for (int r = 0; r < list->rowCount(); ++r)
+        if (list->item(r, 2)->background().color() == CCompareDialog::DifferBackground() &&
+            list->item(r, 2)->foreground().color() == CCompareDialog::DifferText())
+          seen.redRows.push_back(r);
+      if (!seen.redRows.empty())
+        seen.firstRedInView =
+            list->viewport()->rect().contains(list->visualItemRect(list->item(seen.redRows.front(), 1)));
+      dlg->findChild<QPushButton *>("2")->click();
+      return true;
+    };
+  }
+
+  void Press(CVELADlg &dlg, int id, std::initializer_list<Step> steps) {
+    ModalDriver driver(steps);
+    Button(dlg, id)->click();
+    EXPECT_TRUE(driver.Done()) << "button " << id;
+  }
+  void Connect(CVELADlg &dlg) {
+    Press(dlg, CVELADlg::IDC_CONNECT, {ChoosePort()});
+    ASSERT_TRUE(dlg.IsOnline());
+  }
+
+  // Types text into the value cell of row and presses Enter.
+  static void EditText(CVELADlg &dlg, int block, int row, const QString &text) {
+    dlg.SelectBlock(block);
+    QTest::mouseClick(List(dlg).viewport(), Qt::LeftButton, {}, List(dlg).ValueCellRect(row).center());
+    auto *editor = List(dlg).viewport()->findChild<CEditText *>("10000");
+    ASSERT_TRUE(editor->isVisible());
+    editor->setText(text);
+    QTest::keyClick(editor, Qt::Key_Return);
+  }
+
+  // Nobody holds the link mutex, and the port opens: no interface is left.
+  void ExpectLineFree(CVELADlg &dlg) {
+    bool locked = false;
+    std::thread([&] {
+      locked = dlg.Poller()->Mutex().Lock(std::chrono::milliseconds(3000));
+      if (locked)
+        dlg.Poller()->Mutex().Unlock();
+    }).join();
+    EXPECT_TRUE(locked);
+    CCommInterface probe;
+    EXPECT_NO_THROW(probe.OpenDevice(m_sim->DevicePath()));
+  }
+
+  Lines Texts() const {
+    Lines texts;
+    for (const auto &m : m_host.Messages())
+      texts.push_back(m.text);
+    return texts;
+  }
+
+  ScopedTestHome m_home;
+  CScriptedUIHost m_host;
+  CMemorySettingsStore m_store;
+  CLanguageModule m_language;
+  std::unique_ptr<CKT5RSSimulator> m_sim;
+};
+
+constexpr int kFilterRow = 0;          // block 1: Filter time constant
+constexpr int kTablePointItem = 150;   // block 3: X[74] of the user table
+
+TEST_F(VelaDlgCommandsTest, CancelledPortAndAnotherModelLeaveTheWindowOfflineWithItsSet) {
+  SimOptions other;
+  other.model = "KT7W";
+  StartSim(other);
+  auto dlg = Open();
+  dlg->Model()->SetValueString(1, kFilterRow, "2.5");
+  const Lines before = Snapshot(*dlg->Model());
+
+  Press(*dlg, CVELADlg::IDC_CONNECT, {CancelPort()});
+  EXPECT_FALSE(Button(*dlg, CVELADlg::IDC_CONNECT)->isChecked());
+  EXPECT_EQ(Button(*dlg, CVELADlg::IDC_CONNECT)->text(), "Connect");
+  EXPECT_TRUE(m_sim->Commands().empty());
+  EXPECT_TRUE(m_host.Messages().empty());
+
+  // The instrument is not a KT5RS: the transfer says so, No to trying again.
+  Press(*dlg, CVELADlg::IDC_CONNECT, {ChoosePort()});
+  EXPECT_EQ(Texts(), (Lines{LoadString(IDS_DEVICE_NOT_SUPPORTED), LoadString(IDS_COMM_ERROR_RETRY)}));
+  EXPECT_FALSE(dlg->IsOnline());
+  EXPECT_FALSE(Button(*dlg, CVELADlg::IDC_CONNECT)->isChecked());
+  EXPECT_EQ(Button(*dlg, CVELADlg::IDC_CONNECT)->text(), "Connect");
+  EXPECT_EQ(Snapshot(*dlg->Model()), before) << "a failed connect keeps the user's set";
+  EXPECT_EQ(m_sim->WriteCounts().accepted, 0);
+  ExpectLineFree(*dlg);
+}
+
+TEST_F(VelaDlgCommandsTest, KeyboardConnectShowsLiveValuesAndEditsReachTheInstrument) {
+  StartSim();
+  auto dlg = Open();
+  {
+    // Alt+C, then Enter in the port dialog on the simulator's entry.
+    ModalDriver driver({[this](QWidget *modal) {
+      auto *combo = modal->findChild<QComboBox *>("1022");
+      if (!combo || combo->findText(QString::fromStdString(m_sim->DevicePath())) < 0)
+        return false;
+      combo->setCurrentIndex(combo->findText(QString::fromStdString(m_sim->DevicePath())));
+      QTest::keyClick(modal, Qt::Key_Return);
+      return true;
+    }});
+    QTest::keyClick(dlg.get(), Qt::Key_C, Qt::AltModifier);
+    ASSERT_TRUE(driver.Done());
+  }
+  ASSERT_TRUE(dlg->IsOnline());
+  QPushButton *connect = Button(*dlg, CVELADlg::IDC_CONNECT);
+  EXPECT_TRUE(connect->isChecked());
+  EXPECT_EQ(connect->text(), "Disconnect");
+  EXPECT_NE(connect->toolTip().indexOf(QString::fromStdString(m_sim->ComName())), -1) << connect->toolTip().toStdString();
+  EXPECT_NE(connect->toolTip().indexOf(QString::fromStdString(m_sim->DevicePath())), -1);
+  EXPECT_EQ(dlg->Model()->GetValueString(6, 0), "KT5RS");
+  // The meters follow the instrument.
+  auto *value = FindControl<QLineEdit>(dlg->Panel(2), CMeterCtrl::IDC_VALUE);
+  ASSERT_TRUE(Pump([&] { return value->text().toDouble() > 40.0 && value->text().toDouble() < 60.0; }));
+  m_sim->SetInputPercent(80.0);
+  ASSERT_TRUE(Pump([&] { return value->text().toDouble() > 75.0; }));
+
+  // A decimal: the edit switch is asked, the item written and read back.
+  m_sim->ClearTranscript();
+  EditText(*dlg, 1, kFilterRow, "2.5");
+  Lines sent = From(m_sim->Commands(), "G99");
+  ASSERT_GE(sent.size(), 6u);
+  EXPECT_EQ(Lines(sent.begin(), sent.begin() + 4), (Lines{"G99", "I07", "DW", "G01"}));
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "D2.5000"), sent.end());
+  EXPECT_EQ(m_sim->State().filter, 25000);
+  EXPECT_EQ(List(*dlg).RowText(kFilterRow, 1), "2.5000");
+
+  // A choice through the list editor.
+  dlg->SelectBlock(0);
+  auto *combo = List(*dlg).viewport()->findChild<CEditComboBox *>("10001");
+  QTest::mouseClick(List(*dlg).viewport(), Qt::LeftButton, {}, List(*dlg).ValueCellRect(0).center());
+  ASSERT_TRUE(Pump([&] { return combo->view()->isVisible(); }));
+  QTest::keyClick(combo->view(), Qt::Key_Down);
+  QTest::keyClick(combo->view(), Qt::Key_Return);
+  ASSERT_TRUE(Pump([&] { return m_sim->State().inputType == 1; }));
+  EXPECT_EQ(List(*dlg).RowText(0, 1).toStdString(), dlg->Model()->GetValueText(0, 0));
+  EXPECT_TRUE(m_host.Messages().empty());
+
+  // SW2-8 off: the switch's message, nothing written, the old value stays.
+  m_sim->SetSw28(false);
+  m_sim->ResetWriteCounts();
+  EditText(*dlg, 1, kFilterRow, "4");
+  EXPECT_EQ(Texts(), Lines{LoadString(IDS_EDIT_SWITCH_OFF)});
+  EXPECT_EQ(m_sim->WriteCounts().accepted + m_sim->WriteCounts().refused, 0);
+  EXPECT_EQ(List(*dlg).RowText(kFilterRow, 1), "2.5000");
+  m_sim->SetSw28(true);
+
+  // The write meets silence: Yes reopens and repeats, No goes offline with
+  // the edited value kept.
+  for (int answer : {IDYES, IDNO}) {
+    m_host.Clear();
+    m_host.AnswerQuestions({answer});
+    {
+      // Held here too, so no poll comes between the switch query and the write.
+      CLinkLock hold = dlg->Poller()->ScopedLock();
+      m_sim->SetFault(SimFault::Silence, 4, 1);
+      EditText(*dlg, 1, kFilterRow, answer == IDYES ? "3" : "5");
+    }
+    EXPECT_EQ(Texts(), (Lines{LoadString(IDS_RECEIVE_TIMEOUT), LoadString(IDS_COMM_ERROR_RETRY)}));
+  }
+  EXPECT_EQ(m_sim->State().filter, 30000) << "the Yes repeated the write";
+  EXPECT_FALSE(dlg->IsOnline());
+  EXPECT_EQ(connect->text(), "Connect");
+  EXPECT_TRUE(connect->toolTip().isEmpty());
+  EXPECT_EQ(dlg->Model()->GetValueString(1, kFilterRow), "5.0000");
+  ExpectLineFree(*dlg);
+}
+
+TEST_F(VelaDlgCommandsTest, OnlineTheOneShotsAreRefusedAndAnOpenedFileIsWritten) {
+  StartSim();
+  auto dlg = Open();
+  std::unique_ptr<CParBase> file = dlg->Model()->Clone();
+  Connect(*dlg);
+  file->CopyFrom(*dlg->Model());
+  file->SetValueString(1, kFilterRow, "4.5");
+  file->SaveFile(m_home.File("bench.cfg"));
+
+  {
+    ModalSentry sentry;
+    for (int id : {CVELADlg::IDC_UPLOAD, CVELADlg::IDC_DOWNLOAD, CVELADlg::IDC_COMPARE})
+      Button(*dlg, id)->click();
+    EXPECT_EQ(Texts(), Lines(3, LoadString(IDS_ONLY_OFFLINE)));
+    EXPECT_EQ(m_host.Messages()[0].style, MB_ICONERROR);
+
+    // SW2-8 off: said before any file dialog opens.
+    m_host.Clear();
+    m_sim->SetSw28(false);
+    Button(*dlg, CVELADlg::IDC_OPEN_FILE)->click();
+    EXPECT_EQ(Texts(), Lines{LoadString(IDS_EDIT_SWITCH_OFF)});
+    EXPECT_EQ(sentry.seen, 0);
+    m_sim->SetSw28(true);
+  }
+  m_host.Clear();
+  Press(*dlg, CVELADlg::IDC_OPEN_FILE, {PickFile(m_home.File("bench.cfg"))});
+  EXPECT_TRUE(dlg->IsOnline());
+  EXPECT_EQ(m_sim->State().filter, 45000);
+  EXPECT_EQ(dlg->Model()->GetValueString(1, kFilterRow), "4.5000");
+  EXPECT_TRUE(m_host.Messages().empty());
+}
+
+TEST_F(VelaDlgCommandsTest, OfflineUploadDownloadAndCompare) {
+  StartSim();
+  auto dlg = Open();
+  dlg->Model()->SetValueString(1, kFilterRow, "1.5");
+  const Lines edited = Snapshot(*dlg->Model());
+
+  // An upload that fails and is not tried again leaves the set.
+  m_sim->SetFault(SimFault::Silence);
+  Press(*dlg, CVELADlg::IDC_UPLOAD, {ChoosePort()});
+  EXPECT_EQ(Texts(), (Lines{LoadString(IDS_RECEIVE_TIMEOUT), LoadString(IDS_COMM_ERROR_RETRY)}));
+  EXPECT_EQ(Snapshot(*dlg->Model()), edited);
+  m_sim->ClearFault();
+  ExpectLineFree(*dlg);
+
+  // Download with SW2-8 off: the switch is asked and nothing else is sent.
+  m_host.Clear();
+  m_sim->SetSw28(false);
+  m_sim->ClearTranscript();
+  Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
+  EXPECT_EQ(Texts(), Lines{LoadString(IDS_EDIT_SWITCH_OFF)});
+  EXPECT_EQ(m_sim->Commands(), (Lines{"G99", "I07", "DW", "G01"}));
+  m_sim->SetSw28(true);
+  ExpectLineFree(*dlg);
+
+  m_host.Clear();
+  Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
+  EXPECT_EQ(m_sim->State().filter, 15000);
+  EXPECT_FALSE(dlg->IsOnline());
+
+  CompareSeen same;
+  Press(*dlg, CVELADlg::IDC_COMPARE, {ChoosePort(), ReadCompare(same)});
+  EXPECT_EQ(same.summary, LoadString(IDS_ALL_MATCHING));
+  EXPECT_TRUE(same.redRows.empty());
+
+  SimState state = m_sim->State();
+  state.tableX[74] += 1;
+  m_sim->SetState(state);
+  CompareSeen differ;
+  Press(*dlg, CVELADlg::IDC_COMPARE, {ChoosePort(), ReadCompare(differ)});
+  EXPECT_EQ(differ.summary, FormatMessageId(IDS_N_NOT_MATCHING, {1LL}));
+  ASSERT_EQ(differ.redRows.size(), 1u);
+  EXPECT_EQ(differ.redRows[0], 2 + 4 + 2 + kTablePointItem);
+  EXPECT_TRUE(differ.firstRedInView);
+  EXPECT_EQ(Snapshot(*dlg->Model()), edited) << "compare changes nothing";
+
+  // Upload takes the instrument's set.
+  Press(*dlg, CVELADlg::IDC_UPLOAD, {ChoosePort()});
+  EXPECT_EQ(dlg->Model()->GetValue(3, kTablePointItem), state.tableX[74]);
+  EXPECT_TRUE(m_host.Messages().empty());
+  EXPECT_FALSE(dlg->IsOnline());
+  ExpectLineFree(*dlg);
+}
+
+TEST_F(VelaDlgCommandsTest, SavedFilesOpenAgainAndAnotherModelsFileIsRefused) {
+  auto dlg = Open();
+  dlg->Model()->SetValueString(1, kFilterRow, "7.5");
+  dlg->Model()->SetValue(3, kTablePointItem, 123456);
+  const Lines saved = Snapshot(*dlg->Model());
+  // Without an extension the file gets ".cfg".
+  Press(*dlg, CVELADlg::IDC_SAVE_FILE, {PickFile(m_home.File("kept"))});
+  ASSERT_FALSE(ReadWholeFile(m_home.File("kept.cfg")).empty());
+
+  dlg->Model()->SetValueString(1, kFilterRow, "0");
+  dlg->Model()->SetValue(3, kTablePointItem, 0);
+  Press(*dlg, CVELADlg::IDC_OPEN_FILE, {PickFile(m_home.File("kept.cfg"))});
+  EXPECT_EQ(Snapshot(*dlg->Model()), saved);
+  EXPECT_EQ(List(*dlg).RowText(kFilterRow, 1).toStdString(), dlg->Model()->GetValueText(dlg->SelectedBlock(), kFilterRow));
+
+  CParKT7W().SaveFile(m_home.File("kt7w.cfg"));
+  Press(*dlg, CVELADlg::IDC_OPEN_FILE, {PickFile(m_home.File("kt7w.cfg"))});
+  EXPECT_EQ(Texts(), (Lines{LoadString(IDS_FILE_MODEL_MISMATCH), LoadString(IDS_LOAD_FILE_FAILED)}));
+  EXPECT_EQ(m_host.Messages()[1].style, MB_ICONERROR);
+  EXPECT_EQ(Snapshot(*dlg->Model()), saved);
+}
+
+TEST_F(VelaDlgCommandsTest, ClosingDuringATransferLetsItEndThenCloses) {
+  StartSim();
+  auto dlg = Open();
+  m_sim->SetFault(SimFault::Silence);
+  bool closeAsked = false;
+  ModalDriver driver({ChoosePort(), [&](QWidget *modal) {
+                        if (!qobject_cast<CLoadDialog *>(modal))
+                          return false;
+                        dlg->close();
+                        closeAsked = true;
+                        return true;
+                      }});
+  Button(*dlg, CVELADlg::IDC_CONNECT)->click();
+  ASSERT_TRUE(closeAsked);
+  ASSERT_TRUE(Pump([&] { return !dlg->isVisible(); }));
+  EXPECT_FALSE(dlg->IsOnline());
+  EXPECT_FALSE(dlg->Poller()->IsRunning());
+  EXPECT_TRUE(m_host.Messages().empty()) << "no failure report and no question while closing";
+  m_sim->ClearFault();
+  ExpectLineFree(*dlg);
+}
+
+} // namespace
