@@ -1,8 +1,10 @@
 // The KT5RS configurator. With --simulate it also runs a simulated KT5RS on
 // a pseudo-terminal for the life of the program and offers it as a COM port.
+#include "app/qt_settings_store.h"
 #include "app/vela_app.h"
 
 #include "kt5rs_simulator.h"
+#include "resources/app_settings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -103,6 +105,12 @@ int main(int argc, char **argv) {
     }
     std::fprintf(stderr, "vela: simulated KT5RS on %s (%s)\n", simulator->ComName().c_str(),
                  simulator->DevicePath().c_str());
+    // The port dialog offers the simulated instrument first: Enter connects.
+    CQtSettingsStore store;
+    CAppSettings settings(store);
+    settings.Load();
+    settings.SetCOMPort(simulator->ComName());
+    settings.Save();
   }
 
   {
