@@ -371,6 +371,14 @@ TEST_F(VelaDlgCommandsTest, OfflineUploadDownloadAndCompare) {
   m_sim->ClearFault();
   ExpectLineFree(*dlg);
 
+  // The switch query itself fails: its message, and the port is closed again.
+  m_host.Clear();
+  m_sim->SetFault(SimFault::Silence);
+  Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
+  EXPECT_EQ(Texts(), Lines{LoadString(IDS_RECEIVE_TIMEOUT)});
+  m_sim->ClearFault();
+  ExpectLineFree(*dlg);
+
   // Download with SW2-8 off: the switch is asked and nothing else is sent.
   m_host.Clear();
   m_sim->SetSw28(false);
@@ -432,6 +440,42 @@ TEST_F(VelaDlgCommandsTest, SavedFilesOpenAgainAndAnotherModelsFileIsRefused) {
   EXPECT_EQ(Snapshot(*dlg->Model()), saved);
 }
 
+// A host whose questions fail, as a broken display would make them.
+class FailingQuestionsHost : public CScriptedUIHost {
+public:
+  int MessageBox(const std::string &text, unsigned style) override {
+    if ((style & 0x0F) == MB_YESNO)
+      throw CException(IDS_COMM_ERROR);
+    return CScriptedUIHost::MessageBox(text, style);
+  }
+};
+
+TEST_F(VelaDlgCommandsTest, AFailureOfTheHostDuringAnEditStillGivesTheLineBack) {
+  StartSim();
+  auto dlg = Open();
+  Connect(*dlg);
+  FailingQuestionsHost host;
+  {
+    CLinkLock hold = dlg->Poller()->ScopedLock();
+    m_sim->SetFault(SimFault::Silence, 4, 1);
+    EditText(*dlg, 1, kFilterRow, "2");
+  }
+  const auto shown = host.Messages();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1].text, LoadString(IDS_COMM_ERROR));
+  EXPECT_TRUE(dlg->IsOnline());
+  bool locked = false;
+  std::thread([&] {
+    locked = dlg->Poller()->Mutex().Lock(std::chrono::milliseconds(3000));
+    if (locked)
+      dlg->Poller()->Mutex().Unlock();
+  }).join();
+  EXPECT_TRUE(locked);
+  // Polling goes on through the same interface.
+  const unsigned long cycles = dlg->Poller()->CycleCount();
+  EXPECT_TRUE(Pump([&] { return dlg->Poller()->CycleCount() > cycles + 2; }));
+}
+
 TEST_F(VelaDlgCommandsTest, ClosingDuringATransferLetsItEndThenCloses) {
   StartSim();
   auto dlg = Open();
@@ -452,6 +496,20 @@ TEST_F(VelaDlgCommandsTest, ClosingDuringATransferLetsItEndThenCloses) {
   EXPECT_TRUE(m_host.Messages().empty()) << "no failure report and no question while closing";
   m_sim->ClearFault();
   ExpectLineFree(*dlg);
+
+  // Closed while the port dialog is open: it is cancelled, then the window closes.
+  auto again = Open();
+  ModalDriver portOpen({[&](QWidget *modal) {
+    if (!qobject_cast<CComDialog *>(modal))
+      return false;
+    again->close();
+    return true;
+  }});
+  Button(*again, CVELADlg::IDC_UPLOAD)->click();
+  ASSERT_TRUE(Pump([&] { return !again->isVisible(); }));
+  EXPECT_FALSE(again->Poller()->IsRunning());
+  EXPECT_TRUE(m_host.Messages().empty());
+  ExpectLineFree(*again);
 }
 
 } // namespace
