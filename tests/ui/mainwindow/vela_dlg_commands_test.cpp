@@ -410,10 +410,15 @@ TEST_F(VelaDlgCommandsTest, OfflineUploadDownloadAndCompare) {
   EXPECT_TRUE(differ.firstRedInView);
   EXPECT_EQ(Snapshot(*dlg->Model()), edited) << "compare changes nothing";
 
-  // Upload takes the instrument's set.
+  // Upload takes the instrument's set, and names what no file could hold.
+  state.points = 200;
+  m_sim->SetState(state);
   Press(*dlg, CVELADlg::IDC_UPLOAD, {ChoosePort()});
   EXPECT_EQ(dlg->Model()->GetValue(3, kTablePointItem), state.tableX[74]);
-  EXPECT_TRUE(m_host.Messages().empty());
+  EXPECT_EQ(dlg->Model()->GetValue(3, 1), 200);
+  ASSERT_EQ(m_host.Messages().size(), 1u);
+  EXPECT_EQ(m_host.Messages()[0].text.rfind(LoadString(IDS_VALUES_OUT_OF_RANGE) + "\n", 0), 0u);
+  EXPECT_EQ(m_host.Messages()[0].style, MB_ICONWARNING);
   EXPECT_FALSE(dlg->IsOnline());
   ExpectLineFree(*dlg);
 }
