@@ -109,12 +109,14 @@ protected:
     return dlg;
   }
 
-  static QPushButton *Button(const CVELADlg &dlg, int id) { return FindControl<QPushButton>(dlg.Client(), id); }
+  static QPushButton *Button(const CVELADlg &dlg, int id) {
+    return FindControl<QPushButton>(dlg.Client(), id);
+  }
   static CParameterListCtrl &List(const CVELADlg &dlg) { return *dlg.List(); }
 
-  // The simulator's entry in the COM port dialog, then OK.
-  Step ChoosePort() {
-    return [this](QWidget *modal) {
+  // The simulator's entry in the COM port dialog, then OK (or Enter).
+  Step ChoosePort(bool enter = false) {
+    return [this, enter](QWidget *modal) {
       auto *dlg = qobject_cast<CComDialog *>(modal);
       if (!dlg)
         return false;
@@ -123,7 +125,10 @@ protected:
       if (index < 0)
         return false;
       combo->setCurrentIndex(index);
-      dlg->findChild<QPushButton *>("1")->click();
+      if (enter)
+        QTest::keyClick(dlg, Qt::Key_Return);
+      else
+        dlg->findChild<QPushButton *>("1")->click();
       return true;
     };
   }
@@ -190,15 +195,19 @@ protected:
     QTest::keyClick(editor, Qt::Key_Return);
   }
 
-  // Nobody holds the link mutex, and the port opens: no interface is left.
-  void ExpectLineFree(CVELADlg &dlg) {
+  // Another thread gets the link mutex: nobody was left holding it.
+  static bool MutexFree(CVELADlg &dlg) {
     bool locked = false;
     std::thread([&] {
       locked = dlg.Poller()->Mutex().Lock(std::chrono::milliseconds(3000));
       if (locked)
         dlg.Poller()->Mutex().Unlock();
     }).join();
-    EXPECT_TRUE(locked);
+    return locked;
+  }
+  // ... and the port opens: no interface is left either.
+  void ExpectLineFree(CVELADlg &dlg) {
+    EXPECT_TRUE(MutexFree(dlg));
     CCommInterface probe;
     EXPECT_NO_THROW(probe.OpenDevice(m_sim->DevicePath()));
   }
@@ -217,8 +226,8 @@ protected:
   std::unique_ptr<CKT5RSSimulator> m_sim;
 };
 
-constexpr int kFilterRow = 0;          // block 1: Filter time constant
-constexpr int kTablePointItem = 150;   // block 3: X[74] of the user table
+constexpr int kFilterRow = 0;        // block 1: Filter time constant
+constexpr int kTablePointItem = 150; // block 3: X[74] of the user table
 
 TEST_F(VelaDlgCommandsTest, CancelledPortAndAnotherModelLeaveTheWindowOfflineWithItsSet) {
   SimOptions other;
@@ -249,15 +258,7 @@ TEST_F(VelaDlgCommandsTest, KeyboardConnectShowsLiveValuesAndEditsReachTheInstru
   StartSim();
   auto dlg = Open();
   {
-    // Alt+C, then Enter in the port dialog on the simulator's entry.
-    ModalDriver driver({[this](QWidget *modal) {
-      auto *combo = modal->findChild<QComboBox *>("1022");
-      if (!combo || combo->findText(QString::fromStdString(m_sim->DevicePath())) < 0)
-        return false;
-      combo->setCurrentIndex(combo->findText(QString::fromStdString(m_sim->DevicePath())));
-      QTest::keyClick(modal, Qt::Key_Return);
-      return true;
-    }});
+    ModalDriver driver({ChoosePort(true)});
     QTest::keyClick(dlg.get(), Qt::Key_C, Qt::AltModifier);
     ASSERT_TRUE(driver.Done());
   }
@@ -265,7 +266,8 @@ TEST_F(VelaDlgCommandsTest, KeyboardConnectShowsLiveValuesAndEditsReachTheInstru
   QPushButton *connect = Button(*dlg, CVELADlg::IDC_CONNECT);
   EXPECT_TRUE(connect->isChecked());
   EXPECT_EQ(connect->text(), "Disconnect");
-  EXPECT_NE(connect->toolTip().indexOf(QString::fromStdString(m_sim->ComName())), -1) << connect->toolTip().toStdString();
+  EXPECT_NE(connect->toolTip().indexOf(QString::fromStdString(m_sim->ComName())), -1)
+      << connect->toolTip().toStdString();
   EXPECT_NE(connect->toolTip().indexOf(QString::fromStdString(m_sim->DevicePath())), -1);
   EXPECT_EQ(dlg->Model()->GetValueString(6, 0), "KT5RS");
   // The meters follow the instrument.
@@ -436,7 +438,8 @@ TEST_F(VelaDlgCommandsTest, SavedFilesOpenAgainAndAnotherModelsFileIsRefused) {
   dlg->Model()->SetValue(3, kTablePointItem, 0);
   Press(*dlg, CVELADlg::IDC_OPEN_FILE, {PickFile(m_home.File("kept.cfg"))});
   EXPECT_EQ(Snapshot(*dlg->Model()), saved);
-  EXPECT_EQ(List(*dlg).RowText(kFilterRow, 1).toStdString(), dlg->Model()->GetValueText(dlg->SelectedBlock(), kFilterRow));
+  EXPECT_EQ(List(*dlg).RowText(kFilterRow, 1).toStdString(),
+            dlg->Model()->GetValueText(dlg->SelectedBlock(), kFilterRow));
 
   CParKT7W().SaveFile(m_home.File("kt7w.cfg"));
   Press(*dlg, CVELADlg::IDC_OPEN_FILE, {PickFile(m_home.File("kt7w.cfg"))});
@@ -469,13 +472,7 @@ TEST_F(VelaDlgCommandsTest, AFailureOfTheHostDuringAnEditStillGivesTheLineBack) 
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[1].text, LoadString(IDS_COMM_ERROR));
   EXPECT_TRUE(dlg->IsOnline());
-  bool locked = false;
-  std::thread([&] {
-    locked = dlg->Poller()->Mutex().Lock(std::chrono::milliseconds(3000));
-    if (locked)
-      dlg->Poller()->Mutex().Unlock();
-  }).join();
-  EXPECT_TRUE(locked);
+  EXPECT_TRUE(MutexFree(*dlg));
   // Polling goes on through the same interface.
   const unsigned long cycles = dlg->Poller()->CycleCount();
   EXPECT_TRUE(Pump([&] { return dlg->Poller()->CycleCount() > cycles + 2; }));
