@@ -77,7 +77,9 @@ TEST(VelaProgram, SimulateOffersAComPortForTheLifeOfTheProgram) {
   EXPECT_EQ(p.exitCode(), 0);
   EXPECT_FALSE(QFileInfo(entry).isSymLink()) << "the COM entry stayed behind";
   // The run stored its language choice in the test's own folder.
-  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.Path() + "/config/VANTORIX/vela.conf")));
+  const std::string conf = ReadWholeFile(home.Path() + "/config/VANTORIX/vela.conf");
+  // ... and its port dialog offers the simulated instrument first.
+  EXPECT_NE(conf.find("COMPort=" + m.captured(1).toStdString()), std::string::npos) << conf;
 }
 
 } // namespace
