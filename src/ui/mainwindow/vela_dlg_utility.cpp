@@ -29,6 +29,22 @@ const TrendGraphSlot *FindTrendGraphSlot(int block, int slot) {
   return nullptr;
 }
 
+// Stops a timer for a scope and starts it again afterwards if it ran.
+class CTimerPause {
+public:
+  explicit CTimerPause(QTimer &timer) : m_timer(timer), m_wasActive(timer.isActive()) { m_timer.stop(); }
+  ~CTimerPause() {
+    if (m_wasActive)
+      m_timer.start();
+  }
+  CTimerPause(const CTimerPause &) = delete;
+  CTimerPause &operator=(const CTimerPause &) = delete;
+
+private:
+  QTimer &m_timer;
+  bool m_wasActive;
+};
+
 } // namespace
 
 void CVELADlg::RunUtility(int slot) {
@@ -49,6 +65,11 @@ void CVELADlg::RunUtility(int slot) {
   CLinkLock lock = m_poller->ScopedLock();
   if (!lock)
     return;
+  // A failure the poller reported just before the click waits for the end
+  // of the action: answered No inside one of its dialogs, it would close the
+  // connection the action is still using. The live values stand still
+  // meanwhile anyway.
+  CTimerPause pause(m_timer);
   try {
     m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
   } catch (const CException &e) {

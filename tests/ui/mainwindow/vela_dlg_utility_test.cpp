@@ -1,5 +1,7 @@
 // The utility buttons of the main window and its trend graph view, with real
 // widgets on the offscreen platform against a simulated instrument.
+#include "../modal_driver.h"
+#include "mainwindow/input_dialog.h"
 #include "mainwindow/parameter_list_ctrl.h"
 #include "mainwindow/vela_dlg.h"
 
@@ -10,16 +12,20 @@
 #include "link/comm_interface.h"
 #include "model/par_base.h"
 #include "resources/language_module.h"
+#include "resources/qt_ui_host.h"
 #include "resources/settings_store.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "resources/template_builder.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
+#include "wait_for.h"
 #include "workers/update_io_thread.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -184,6 +190,45 @@ TEST_F(VelaDlgUtilityTest, CommunicationFailureIsShownAndLeavesTheViewAndTheConn
   EXPECT_EQ(dlg->List()->RowText(0, 1), shown);
   EXPECT_TRUE(dlg->IsOnline());
   EXPECT_EQ(Button(*dlg, CVELADlg::IDC_CONNECT)->text(), "Disconnect");
+}
+
+TEST_F(VelaDlgUtilityTest, APolledFailureIsAskedAboutOnlyAfterTheActionEnds) {
+  auto dlg = Open(true);
+  CQtUIHost host;
+  host.SetMainWindow(dlg.get());
+  dlg->SelectBlock(1);
+  // The poller fails one cycle while no event is handled, so the failure is
+  // still unanswered when the button is pressed.
+  m_sim->SetFault(SimFault::Silence, 0, 1);
+  ASSERT_TRUE(WaitFor([&] { return dlg->Poller()->GetError(); }));
+
+  QElapsedTimer promptShown;
+  bool sentBeforeQuestion = false;
+  ModalDriver driver({[&](QWidget *modal) {
+                        if (!qobject_cast<CInputDialog *>(modal))
+                          return false;
+                        // Long enough for several ticks of the window's timer.
+                        if (!promptShown.isValid())
+                          promptShown.start();
+                        if (promptShown.elapsed() < 300)
+                          return false;
+                        FindControl<QLineEdit>(modal, 1025)->setText("4.000");
+                        FindControl<QPushButton>(modal, IDOK)->click();
+                        return true;
+                      },
+                      [&](QWidget *modal) {
+                        auto *box = qobject_cast<QMessageBox *>(modal);
+                        if (!box)
+                          return false;
+                        const Lines sent = m_sim->Commands();
+                        sentBeforeQuestion = std::find(sent.begin(), sent.end(), "DZ4.000") != sent.end();
+                        box->button(QMessageBox::No)->click();
+                        return true;
+                      }});
+  Slot(*dlg, 0)->click();
+  ASSERT_TRUE(Pump([&] { return driver.Done(); }));
+  EXPECT_TRUE(sentBeforeQuestion);
+  ASSERT_TRUE(Pump([&] { return !dlg->IsOnline(); }));
 }
 
 } // namespace
