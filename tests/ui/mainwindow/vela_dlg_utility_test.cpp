@@ -106,6 +106,14 @@ TEST_F(VelaDlgUtilityTest, TrendGraphRecordsTheBlocksLiveValueAndCloseBringsBack
   ASSERT_TRUE(Pump([&] { return samples.Size() >= 2; }));
   EXPECT_NEAR(samples.At(1).y, 37.5, 0.01);
 
+  // The keys of the hidden buttons stay quiet: Alt+3 would reset the input
+  // calibration behind the chart.
+  m_sim->ClearTranscript();
+  QTest::keyClick(dlg.get(), Qt::Key_3, Qt::AltModifier);
+  const Lines sent = m_sim->Commands();
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "I16"), 0);
+  EXPECT_EQ(dlg->GraphPanel(), panel.data());
+
   FindControl<QPushButton>(panel, IDC_GRAPH_CLOSE)->click();
   EXPECT_EQ(dlg->GraphPanel(), nullptr);
   // Outside an event loop of its own the test hands the deferred deletion on.
