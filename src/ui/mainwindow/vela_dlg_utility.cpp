@@ -3,7 +3,6 @@
 #include "vela_dlg.h"
 
 #include "instruments/graph_ctrl.h"
-#include "link/comm_interface.h"
 #include "mainwindow/parameter_list_ctrl.h"
 #include "model/par_base.h"
 #include "resources/exception.h"
