@@ -2,6 +2,7 @@
 
 #include "edit_combo_box.h"
 #include "edit_text.h"
+#include "instruments/graph_ctrl.h"
 #include "instruments/meter_ctrl.h"
 #include "link/comm_interface.h"
 #include "model/par_edit.h"
@@ -348,6 +349,8 @@ void CVELADlg::Update(CObservable &source) {
       m_list->setFocus();
       return;
     }
+  if (m_graphPanel && &source == static_cast<CObservable *>(GraphPanel()))
+    CloseTrendGraph();
 }
 
 void CVELADlg::CommitEdit() {
@@ -452,13 +455,6 @@ void CVELADlg::TakeConnection(std::unique_ptr<CCommInterface> comm) {
   RefreshView();
 }
 
-void CVELADlg::CloseTrendGraph() {
-  if (!m_graphPanel)
-    return;
-  delete m_graphPanel;
-  ShowMainControls(true);
-}
-
 void CVELADlg::ShowMainControls(bool show) {
   static constexpr int kMainControls[] = {IDC_CONNECT, IDC_OPEN_FILE, IDC_SAVE_FILE, IDC_PARAMETER_LIST,
                                           1031, 1032, 1033, 1037, 1038, 1039,
@@ -529,7 +525,6 @@ void CVELADlg::OnSaveFile() {}
 void CVELADlg::OnCompare() {}
 void CVELADlg::OnUpload() {}
 void CVELADlg::OnDownload() {}
-void CVELADlg::RunUtility(int) {}
 
 void CVELADlg::OnLanguage() {
   Disconnect();
