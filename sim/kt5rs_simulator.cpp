@@ -114,6 +114,7 @@ private:
                bool record = true);
   bool SendDue(Clock::time_point now); // true: the line is full, wait until it takes more
   void HangUp();
+  void RemoveEntry(int com); // the port map entry of that number, if this simulator registers one
 
   int m_master = -1;
   int m_slave = -1; // held open so the line survives the program closing and reopening it
@@ -238,14 +239,7 @@ void CKT5RSSimulator::Impl::Stop() {
     log = nullptr;
   }
   cv.notify_all();
-  if (n > 0 && opt.registerPort) {
-    try {
-      CComPortMap map = opt.portMapFolder.empty() ? CComPortMap() : CComPortMap(opt.portMapFolder);
-      map.Unregister(n);
-    } catch (...) {
-      // The entry may already be gone; ending must not fail because of it.
-    }
-  }
+  RemoveEntry(n);
   running = false;
 }
 
@@ -535,8 +529,28 @@ bool CKT5RSSimulator::Impl::SendDue(Clock::time_point now) {
   return false;
 }
 
+void CKT5RSSimulator::Impl::RemoveEntry(int n) {
+  if (n <= 0 || !opt.registerPort)
+    return;
+  try {
+    CComPortMap map = opt.portMapFolder.empty() ? CComPortMap() : CComPortMap(opt.portMapFolder);
+    map.Unregister(n);
+  } catch (...) {
+    // The entry may already be gone; ending or hanging up must not fail because of it.
+  }
+}
+
 void CKT5RSSimulator::Impl::HangUp() {
   ClosePty();
+  // The closed pseudo-terminal's number goes back to the kernel and may soon
+  // belong to another program's terminal: the COM entry must not lead there.
+  // A reopen registers the new path under the same number again.
+  {
+    std::unique_lock lock(mx);
+    const int n = com;
+    lock.unlock();
+    RemoveEntry(n);
+  }
   m_out.clear();
   m_in.clear();
   m_inText.clear();

@@ -1,6 +1,7 @@
 #include "par_base.h"
 
 #include "parameter_exception.h"
+#include "platform/ascii_case.h"
 #include "platform/number_text.h"
 #include "platform/profile.h"
 #include "resources/message_format.h"
@@ -26,18 +27,6 @@ namespace {
 
 // No list offers more entries than this.
 constexpr int kMaxChoices = 1000;
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i]))
-      return false;
-  }
-  return true;
-}
 
 // A code in digits with an optional sign; magnitudes beyond any list are
 // kept beyond it rather than wrapped into it.
@@ -83,7 +72,7 @@ int CParBase::ParseChoice(int block, int item, std::string_view text) const {
   if (!ParseCode(text, code)) {
     const int count = CountChoices(block, item);
     for (int i = 0; i < count; ++i) {
-      if (SameTextIgnoringCase(GetChoiceText(block, item, i), text)) {
+      if (EqualsIgnoringAsciiCase(GetChoiceText(block, item, i), text)) {
         code = i;
         break;
       }

@@ -1,5 +1,6 @@
 #include "profile.h"
 
+#include "ascii_case.h"
 #include "codepage.h"
 #include "replace_file.h"
 
@@ -36,19 +37,8 @@ bool IsAscii(std::string_view bytes) {
   return any < 0x80;
 }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// The profile functions compare names without regard to case; the names this
-// program uses are ASCII, so other characters compare as they stand.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i]))
-      return false;
-  }
-  return true;
-}
+// The profile functions compare section and key names without regard to case.
+bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
 
 // The first `count` characters (code points) of UTF-8 text.
 std::string_view FirstCharacters(std::string_view text, std::size_t count) {

@@ -2,6 +2,7 @@
 
 #include "edit_combo_box.h"
 #include "edit_text.h"
+#include "instruments/graph_ctrl.h"
 #include "instruments/meter_ctrl.h"
 #include "link/comm_interface.h"
 #include "model/par_edit.h"
@@ -349,6 +350,8 @@ void CVELADlg::Update(CObservable &source) {
       m_list->setFocus();
       return;
     }
+  if (m_graphPanel && &source == static_cast<CObservable *>(GraphPanel()))
+    CloseTrendGraph();
 }
 
 void CVELADlg::OnTimer() {
@@ -444,13 +447,6 @@ void CVELADlg::TakeConnection(std::unique_ptr<CCommInterface> comm) {
   RefreshView();
 }
 
-void CVELADlg::CloseTrendGraph() {
-  if (!m_graphPanel)
-    return;
-  delete m_graphPanel;
-  ShowMainControls(true);
-}
-
 void CVELADlg::ShowMainControls(bool show) {
   static constexpr int kMainControls[] = {IDC_CONNECT, IDC_OPEN_FILE, IDC_SAVE_FILE, IDC_PARAMETER_LIST,
                                           1031, 1032, 1033, 1037, 1038, 1039,
@@ -463,8 +459,6 @@ void CVELADlg::ShowMainControls(bool show) {
     if (panel)
       panel->setVisible(show);
 }
-
-void CVELADlg::RunUtility(int) {}
 
 void CVELADlg::OnLanguage() {
   Disconnect();

@@ -17,6 +17,7 @@
 class CCommInterface;
 class CEditComboBox;
 class CEditText;
+class CGraphCtrl;
 class CLanguageModule;
 class CMeterCtrl;
 class CParBase;
@@ -77,7 +78,11 @@ public:
   // Makes block the one listed (0 to 6).
   void SelectBlock(int block);
   void ShowMainControls(bool show);
+  // The trend graph view of the selected block's live value over the whole
+  // window, and back (vela_dlg_utility.cpp).
+  void OpenTrendGraph();
   void CloseTrendGraph();
+  CGraphCtrl *GraphPanel() const;
   void Disconnect();
   // Takes the edit object's accepted result into the model.
   void CommitEdit();

@@ -1,0 +1,114 @@
+// The utility buttons of the main window and the trend graph view that four
+// of them open.
+#include "vela_dlg.h"
+
+#include "instruments/graph_ctrl.h"
+#include "mainwindow/parameter_list_ctrl.h"
+#include "model/par_base.h"
+#include "resources/exception.h"
+#include "resources/string_ids.h"
+#include "resources/ui_host.h"
+#include "workers/update_io_thread.h"
+
+namespace {
+
+// The "Trend Graph" slots are the window's own: each records the live value
+// of its block, by the poller's numbering.
+struct TrendGraphSlot {
+  int block;
+  int slot;
+  int channel;
+};
+constexpr TrendGraphSlot kTrendGraphSlots[] = {{1, 3, 0}, {2, 3, 1}, {3, 1, 2}, {4, 3, 3}};
+
+const TrendGraphSlot *FindTrendGraphSlot(int block, int slot) {
+  for (const TrendGraphSlot &entry : kTrendGraphSlots)
+    if (entry.block == block && (slot < 0 || entry.slot == slot))
+      return &entry;
+  return nullptr;
+}
+
+// Stops a timer for a scope and starts it again afterwards if it ran.
+class CTimerPause {
+public:
+  explicit CTimerPause(QTimer &timer) : m_timer(timer), m_wasActive(timer.isActive()) { m_timer.stop(); }
+  ~CTimerPause() {
+    if (m_wasActive)
+      m_timer.start();
+  }
+  CTimerPause(const CTimerPause &) = delete;
+  CTimerPause &operator=(const CTimerPause &) = delete;
+
+private:
+  QTimer &m_timer;
+  bool m_wasActive;
+};
+
+} // namespace
+
+void CVELADlg::RunUtility(int slot) {
+  // The keys of the hidden buttons still reach here while the chart covers
+  // the window: neither a second chart nor a tool dialog behind it.
+  if (m_graphPanel)
+    return;
+  if (FindTrendGraphSlot(m_selectedBlock, slot)) {
+    if (IsOnline())
+      OpenTrendGraph();
+    else
+      AfxMessageBox(IDS_ONLY_ONLINE, MB_ICONERROR);
+    return;
+  }
+
+  // Held across the action and every dialog it opens, so the poller stays
+  // off the line until the action is over.
+  CLinkLock lock = m_poller->ScopedLock();
+  if (!lock)
+    return;
+  // A failure the poller reported just before the click waits for the end
+  // of the action: answered No inside one of its dialogs, it would close the
+  // connection the action is still using. The live values stand still
+  // meanwhile anyway.
+  CTimerPause pause(m_timer);
+  try {
+    m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
+  } catch (const CException &e) {
+    // The action stopped half-way: what the list shows stays as it was, and
+    // a failing line is the poller's to report next.
+    AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
+    return;
+  }
+  lock.Unlock();
+  RefreshView();
+}
+
+void CVELADlg::OpenTrendGraph() {
+  const TrendGraphSlot *entry = FindTrendGraphSlot(m_selectedBlock, -1);
+  if (!entry || m_graphPanel)
+    return;
+  ShowMainControls(false);
+  auto *panel = new CGraphCtrl(this);
+  panel->SetPoller(m_poller.get());
+  panel->SetChannel(entry->channel);
+  panel->Attach(this);
+  panel->setGeometry(rect());
+  panel->raise();
+  panel->show();
+  m_graphPanel = panel;
+  // The hidden list had the focus; the keys go to the chart now.
+  panel->setFocus();
+}
+
+void CVELADlg::CloseTrendGraph() {
+  QWidget *panel = m_graphPanel;
+  if (!panel)
+    return;
+  m_graphPanel = nullptr;
+  // CLOSE notifies from inside its own click: the panel goes once that is over.
+  panel->hide();
+  panel->deleteLater();
+  ShowMainControls(true);
+  if (m_list)
+    m_list->setFocus();
+}
+
+CGraphCtrl *CVELADlg::GraphPanel() const { return qobject_cast<CGraphCtrl *>(m_graphPanel.data()); }
