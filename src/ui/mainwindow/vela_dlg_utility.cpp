@@ -59,26 +59,30 @@ void CVELADlg::RunUtility(int slot) {
     return;
   }
 
-  // Held across the action and every dialog it opens, so the poller stays
-  // off the line until the action is over.
-  CLinkLock lock = m_poller->ScopedLock();
-  if (!lock)
-    return;
-  // A failure the poller reported just before the click waits for the end
-  // of the action: answered No inside one of its dialogs, it would close the
-  // connection the action is still using. The live values stand still
-  // meanwhile anyway.
-  CTimerPause pause(m_timer);
-  try {
-    m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
-  } catch (const CException &e) {
-    // The action stopped half-way: what the list shows stays as it was, and
-    // a failing line is the poller's to report next.
-    AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
-    return;
-  }
-  lock.Unlock();
-  RefreshView();
+  // As a command: a close asked for inside one of the action's dialogs
+  // waits until the action has let go of the line and the interface.
+  RunCommand([&] {
+    // Held across the action and every dialog it opens, so the poller stays
+    // off the line until the action is over.
+    CLinkLock lock = m_poller->ScopedLock();
+    if (!lock)
+      return;
+    // A failure the poller reported just before the click waits for the end
+    // of the action: answered No inside one of its dialogs, it would close the
+    // connection the action is still using. The live values stand still
+    // meanwhile anyway.
+    CTimerPause pause(m_timer);
+    try {
+      m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
+    } catch (const CException &e) {
+      // The action stopped half-way: what the list shows stays as it was, and
+      // a failing line is the poller's to report next.
+      AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
+      return;
+    }
+    lock.Unlock();
+    RefreshView();
+  });
 }
 
 void CVELADlg::OpenTrendGraph() {

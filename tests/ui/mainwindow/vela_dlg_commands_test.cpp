@@ -4,6 +4,7 @@
 // and what the line and the port are left like after every failure.
 #include "mainwindow/edit_combo_box.h"
 #include "mainwindow/edit_text.h"
+#include "mainwindow/input_dialog.h"
 #include "mainwindow/parameter_list_ctrl.h"
 #include "mainwindow/vela_dlg.h"
 
@@ -17,6 +18,7 @@
 #include "model/par_kt7w.h"
 #include "resources/language_module.h"
 #include "resources/message_format.h"
+#include "resources/qt_ui_host.h"
 #include "resources/settings_store.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
@@ -512,6 +514,26 @@ TEST_F(VelaDlgCommandsTest, ClosingDuringATransferLetsItEndThenCloses) {
   EXPECT_FALSE(again->Poller()->IsRunning());
   EXPECT_TRUE(m_host.Messages().empty());
   ExpectLineFree(*again);
+}
+
+TEST_F(VelaDlgCommandsTest, ClosingDuringAUtilityPromptCancelsItThenCloses) {
+  StartSim();
+  auto dlg = Open();
+  Connect(*dlg);
+  CQtUIHost screen; // the real value prompt
+  dlg->SelectBlock(1);
+  m_sim->ResetWriteCounts();
+  ModalDriver driver({[&](QWidget *modal) {
+    if (!qobject_cast<CInputDialog *>(modal))
+      return false;
+    dlg->close();
+    return true;
+  }});
+  Button(*dlg, CVELADlg::kUtilityButtons[0])->click();
+  ASSERT_TRUE(Pump([&] { return !dlg->isVisible(); }));
+  EXPECT_FALSE(dlg->IsOnline());
+  EXPECT_EQ(m_sim->WriteCounts().accepted, 0);
+  ExpectLineFree(*dlg);
 }
 
 } // namespace
