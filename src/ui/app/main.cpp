@@ -94,6 +94,7 @@ int main(int argc, char **argv) {
   }
 
   std::unique_ptr<CKT5RSSimulator> simulator;
+  std::string savedPort;
   if (parser.isSet(simulate)) {
     simulator = std::make_unique<CKT5RSSimulator>();
     QuitOnTerminate(&app);
@@ -106,9 +107,11 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "vela: simulated KT5RS on %s (%s)\n", simulator->ComName().c_str(),
                  simulator->DevicePath().c_str());
     // The port dialog offers the simulated instrument first: Enter connects.
+    // The technician's own port comes back when the run ends (below).
     CQtSettingsStore store;
     CAppSettings settings(store);
     settings.Load();
+    savedPort = settings.GetCOMPort();
     settings.SetCOMPort(simulator->ComName());
     settings.Save();
   }
@@ -119,8 +122,18 @@ int main(int argc, char **argv) {
       theApp.SetStartFile(QFileInfo(parser.positionalArguments().front()).absoluteFilePath().toStdString());
     theApp.InitInstance();
   }
-  // Stopping removes the simulator's COM entry from the user's port map.
-  if (simulator)
+  if (simulator) {
+    // A simulated port is gone after this run; don't leave it as the port the
+    // next run offers first.
+    CQtSettingsStore store;
+    CAppSettings settings(store);
+    settings.Load();
+    if (settings.GetCOMPort() == simulator->ComName()) {
+      settings.SetCOMPort(savedPort);
+      settings.Save();
+    }
+    // Stopping removes the simulator's COM entry from the user's port map.
     simulator->Stop();
+  }
   return 0;
 }

@@ -69,6 +69,9 @@ TEST(VelaProgram, SimulateOffersAComPortForTheLifeOfTheProgram) {
   const QString ports = QString::fromStdString(home.Path() + "/config/VANTORIX/ports");
   const QString entry = ports + "/" + m.captured(1);
   EXPECT_EQ(QFileInfo(entry).symLinkTarget(), m.captured(2));
+  // While it runs, its port dialog offers the simulated instrument first ...
+  const std::string confFile = home.Path() + "/config/VANTORIX/vela.conf";
+  EXPECT_NE(ReadWholeFile(confFile).find("COMPort=" + m.captured(1).toStdString()), std::string::npos);
 
   // A termination request still ends through the normal way out.
   ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
@@ -77,9 +80,10 @@ TEST(VelaProgram, SimulateOffersAComPortForTheLifeOfTheProgram) {
   EXPECT_EQ(p.exitCode(), 0);
   EXPECT_FALSE(QFileInfo(entry).isSymLink()) << "the COM entry stayed behind";
   // The run stored its language choice in the test's own folder.
-  const std::string conf = ReadWholeFile(home.Path() + "/config/VANTORIX/vela.conf");
-  // ... and its port dialog offers the simulated instrument first.
-  EXPECT_NE(conf.find("COMPort=" + m.captured(1).toStdString()), std::string::npos) << conf;
+  const std::string conf = ReadWholeFile(confFile);
+  EXPECT_NE(conf.find("[Lang]"), std::string::npos) << conf;
+  // ... and afterwards the technician's own port (here the default) is back.
+  EXPECT_NE(conf.find("COMPort=COM1"), std::string::npos) << conf;
 }
 
 } // namespace
