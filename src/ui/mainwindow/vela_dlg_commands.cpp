@@ -29,6 +29,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <fstream>
+
 namespace {
 
 constexpr int kWindDownMs = 50;
@@ -283,6 +285,12 @@ bool CVELADlg::OpenConfigFile(const std::string &path) {
 bool CVELADlg::TakeConfigFile(const std::string &path) {
   // The file goes into a copy that starts from the current values, so a
   // file that fails half-way leaves the set the user had.
+  // The profile reader takes a missing file as an empty one, which would be
+  // reported as a file of another model; say what really went wrong.
+  if (!std::ifstream(path, std::ios::binary).is_open()) {
+    AfxMessageBox(LoadString(IDS_LOAD_FILE_FAILED) + " (" + path + ")", MB_ICONERROR);
+    return false;
+  }
   std::unique_ptr<CParBase> copy = m_model->Clone();
   copy->CopyFrom(*m_model);
   try {

@@ -438,6 +438,13 @@ TEST_F(VelaDlgTest, ConfigFileOpensFromTheCommandLineAndByDropping) {
   ASSERT_EQ(m_host.Messages().size(), 2u);
   EXPECT_EQ(m_host.Messages()[1].text, LoadString(IDS_LOAD_FILE_FAILED));
   EXPECT_EQ(dlg->Model()->GetValueString(1, 0), "4.5000");
+
+  // A file that is not there is not called a file of another model.
+  ASSERT_TRUE(drop(m_home.File("gone.cfg")));
+  ASSERT_EQ(m_host.Messages().size(), 3u);
+  EXPECT_EQ(m_host.Messages()[2].text.rfind(LoadString(IDS_LOAD_FILE_FAILED), 0), 0u);
+  EXPECT_NE(m_host.Messages()[2].text.find("gone.cfg"), std::string::npos);
+  EXPECT_EQ(dlg->Model()->GetValueString(1, 0), "4.5000");
 }
 
 } // namespace
