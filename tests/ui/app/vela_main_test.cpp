@@ -71,7 +71,14 @@ TEST(VelaProgram, SimulateOffersAComPortForTheLifeOfTheProgram) {
   EXPECT_EQ(QFileInfo(entry).symLinkTarget(), m.captured(2));
   // While it runs, its port dialog offers the simulated instrument first ...
   const std::string confFile = home.Path() + "/config/VANTORIX/vela.conf";
-  EXPECT_NE(ReadWholeFile(confFile).find("COMPort=" + m.captured(1).toStdString()), std::string::npos);
+  const std::string simPort = "COMPort=" + m.captured(1).toStdString();
+  bool offered = false;
+  for (int i = 0; i < 100 && !offered; ++i) {
+    offered = ReadWholeFile(confFile).find(simPort) != std::string::npos;
+    if (!offered)
+      p.waitForReadyRead(100);
+  }
+  EXPECT_TRUE(offered);
 
   // A termination request still ends through the normal way out.
   ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
