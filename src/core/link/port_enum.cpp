@@ -81,8 +81,11 @@ CPortRecord MakeDeviceRecord(int number, const std::string &deviceName, const st
   return record;
 }
 
+// The map's entries have no friendly name; the path with its number tells a
+// technician which line it is and which COM number the program will speak of.
 CPortRecord MakeMapRecord(int number, const std::string &device) {
-  return CPortRecord{"COM" + std::to_string(number), device, device};
+  const std::string name = "COM" + std::to_string(number);
+  return CPortRecord{name, device + " (" + name + ")", device};
 }
 
 void MergePortRecords(std::vector<CPortRecord> &list) {

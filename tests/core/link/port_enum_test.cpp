@@ -46,10 +46,10 @@ TEST(PortRecords, DeviceNameGetsThePortAppendedUnlessItNamesIt) {
   EXPECT_EQ(r.device, "/dev/ttyACM0");
 }
 
-TEST(PortRecords, MapRecordShowsTheDevicePath) {
+TEST(PortRecords, MapRecordShowsTheDevicePathAndNumber) {
   CPortRecord r = MakeMapRecord(7, "/dev/pts/4");
   EXPECT_EQ(r.name, "COM7");
-  EXPECT_EQ(r.display, "/dev/pts/4");
+  EXPECT_EQ(r.display, "/dev/pts/4 (COM7)");
   EXPECT_EQ(PortNumber(r), 7);
 }
 
@@ -68,7 +68,7 @@ TEST(PortRecords, FirstRecordOfAPortWins) {
   MergePortRecords(list);
   ASSERT_EQ(Names(list), (std::vector<std::string>{"COM1", "COM3", "COM5"}));
   EXPECT_EQ(list[1].display, "FTDI (COM3)");
-  EXPECT_EQ(list[2].display, "/dev/pts/2");
+  EXPECT_EQ(list[2].display, "/dev/pts/2 (COM5)");
 }
 
 TEST(PortRecords, EmptyListStaysEmpty) {
@@ -124,7 +124,7 @@ TEST_F(PortEnumTest, ListsSerialDevicesAndMapEntries) {
   EXPECT_EQ(list[1].display, dev + "/ttyACM0 (COM2)");
   EXPECT_EQ(list[2].display, "FTDI FT232R USB UART (COM3)");
   EXPECT_EQ(list[2].device, dev + "/ttyUSB0");
-  EXPECT_EQ(list[3].display, dev + "/pts7");
+  EXPECT_EQ(list[3].display, dev + "/pts7 (COM9)");
 }
 
 TEST_F(PortEnumTest, NumbersStayAcrossEnumerations) {

@@ -59,7 +59,7 @@ TEST_F(ComDialogTest, LastPortPreselectedByExactName) {
   dlg.SetPorts(Ports({1, 3, 4}));
   ModalDriver driver({Choose(&texts, &selected, -1, 1)});
   EXPECT_EQ(dlg.Run(), 4);
-  EXPECT_EQ(texts, (QStringList{"/dev/ttyUSB1", "/dev/ttyUSB3", "/dev/ttyUSB4"}));
+  EXPECT_EQ(texts, (QStringList{"/dev/ttyUSB1 (COM1)", "/dev/ttyUSB3 (COM3)", "/dev/ttyUSB4 (COM4)"}));
   EXPECT_EQ(selected, 2);
 
   // Names match case and all: "com4" is no port of the list. Cancel keeps it.
@@ -105,7 +105,7 @@ TEST_F(ComDialogTest, ListsTheSystemsPorts) {
   int pick = -1;
   ModalDriver driver({[&](QWidget *modal) {
     auto *combo = modal->findChild<QComboBox *>("1022");
-    pick = combo ? combo->findText(QString::fromStdString(sim.DevicePath())) : -1;
+    pick = combo ? combo->findText(QString::fromStdString(sim.DevicePath() + " (" + sim.ComName() + ")")) : -1;
     return Choose(&texts, &selected, pick, 1)(modal);
   }});
   EXPECT_EQ(dlg.Run(), sim.ComNumber());

@@ -123,7 +123,7 @@ protected:
       if (!dlg)
         return false;
       auto *combo = dlg->findChild<QComboBox *>("1022");
-      const int index = combo->findText(QString::fromStdString(m_sim->DevicePath()));
+      const int index = combo->findText(QString::fromStdString(m_sim->DevicePath() + " (" + m_sim->ComName() + ")"));
       if (index < 0)
         return false;
       combo->setCurrentIndex(index);
