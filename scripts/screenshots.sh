@@ -36,10 +36,10 @@ shoot() {
     # The list has the focus: Right moves one block on.
     xdotool key Right
     sleep 0.5
-    import -window "$wid" "$2/docs/main_window_block1_$3.png"
+    import -window "$wid" "$2/docs/images/main_window_block1_$3.png"
     xdotool key Right Right
     sleep 0.5
-    import -window "$wid" "$2/docs/main_window_block3_$3.png"
+    import -window "$wid" "$2/docs/images/main_window_block3_$3.png"
   ' _ "$vela" "$root" "$suffix"
   rm -rf "$home"
 }
