@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes pictures of the main window for the documentation: blocks 1 and 3, in
-# English and in Japanese, under a virtual X server, into docs/. Needs a built
+# English and in Japanese, under a virtual X server, into docs/images/. Needs a built
 # tree (scripts/build.sh); installs xdotool and ImageMagick if missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -47,4 +47,4 @@ shoot() {
 mkdir -p docs
 shoot 0 en
 shoot 1 ja
-ls -1 docs/main_window_*.png
+ls -1 docs/images/main_window_*.png
