@@ -97,12 +97,17 @@ void CSerialIO::Open(int port) {
   m_portName = DeviceName(port);
   m_portNumber = port;
   Close();
-  m_devicePath.clear();
-  if (!CComPortMap().TryResolve(port, m_devicePath)) {
+  ResolvePortNumber();
+  OpenResolved();
+}
+
+void CSerialIO::ResolvePortNumber() {
+  std::string device;
+  if (!CComPortMap().TryResolve(m_portNumber, device)) {
     std::string text = FormatString(LoadString(IDS_PORT_OPEN_FAILED), m_portName);
     throw CSerialIOException(IDS_PORT_OPEN_FAILED, text + "\n" + LoadString(IDS_PORT_REASON_NOT_PRESENT));
   }
-  OpenResolved();
+  m_devicePath = device;
 }
 
 void CSerialIO::OpenDevice(const std::string &path) {
@@ -158,13 +163,12 @@ void CSerialIO::Reopen() {
   const auto deadline = Clock::now() + kReopenLimit;
   Close();
   for (;;) {
-    if (m_portNumber > 0) {
-      // Ask the map again: the user may have pointed the number elsewhere.
-      std::string device;
-      if (CComPortMap().TryResolve(m_portNumber, device))
-        m_devicePath = device;
-    }
     try {
+      // Ask the map again: the user may have pointed the number elsewhere,
+      // and a number that no longer resolves is not present. The device it
+      // led to before may by now be another program's terminal.
+      if (m_portNumber > 0)
+        ResolvePortNumber();
       OpenResolved();
       break;
     } catch (const CSerialIOException &) {

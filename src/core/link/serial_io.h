@@ -71,6 +71,7 @@ public:
   const CommTimeouts &Timeouts() const { return m_timeouts; }
 
 private:
+  void ResolvePortNumber(); // the device of m_portNumber, or 305 "not present"
   void OpenResolved();
   void ApplyTimeouts();
   std::chrono::milliseconds CharTimeout() const;

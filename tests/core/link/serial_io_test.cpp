@@ -247,6 +247,16 @@ TEST(SerialIOPortMap, OpenByNumberGoesThroughThePortMap) {
   io.Configure(9600, 8, 0, 0);
   peer.Send("D3\r");
   EXPECT_EQ(io.ReadLine(), "D3");
+
+  // Once the number leads nowhere, Reopen must not go back to the device it
+  // had: a pseudo-terminal's path is soon another program's terminal.
+  CComPortMap().Unregister(n);
+  try {
+    io.Reopen();
+    ADD_FAILURE() << "reopened " << io.DevicePath();
+  } catch (const CSerialIOException &e) {
+    EXPECT_EQ(e.GetId(), IDS_PORT_OPEN_FAILED);
+  }
 }
 
 TEST(SerialIOPortMap, OpenOfTenQuotesTheBackslashForm) {
