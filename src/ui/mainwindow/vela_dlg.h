@@ -161,6 +161,11 @@ private:
   bool RefusedOnline();
   int AskPort();
   std::unique_ptr<CCommInterface> OpenPort(int port);
+  // Asks for a port, opens it into comm and reads the whole instrument into a
+  // fresh copy of the model; null when a step was cancelled or failed (the
+  // user has been told). Read into a copy, a transfer that fails half-way
+  // leaves the set the user had, not a mixture of it and the instrument's.
+  std::unique_ptr<CParBase> ReadInstrument(std::unique_ptr<CCommInterface> &comm);
   bool CheckEditSwitchNow();
   bool TakeConfigFile(const std::string &path);
   QString AskConfigFile(bool save);

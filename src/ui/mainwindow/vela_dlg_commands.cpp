@@ -106,6 +106,20 @@ std::unique_ptr<CCommInterface> CVELADlg::OpenPort(int port) {
   return comm;
 }
 
+std::unique_ptr<CParBase> CVELADlg::ReadInstrument(std::unique_ptr<CCommInterface> &comm) {
+  const int port = AskPort();
+  if (!port)
+    return nullptr;
+  comm = OpenPort(port);
+  if (!comm)
+    return nullptr;
+  std::unique_ptr<CParBase> copy = m_model->Clone();
+  CLoadDialog transfer(this);
+  if (!transfer.Upload(comm.get(), copy.get()))
+    return nullptr;
+  return copy;
+}
+
 void CVELADlg::ShowOutOfRangeReport() {
   // Values the instrument holds outside their ranges would make a file saved
   // from this set unloadable: the user learns it now, not at the next load.
@@ -130,18 +144,12 @@ void CVELADlg::Connect() {
   {
     CLinkLock lock = m_poller->ScopedLock();
     if (lock) {
-      if (const int port = AskPort()) {
-        if (std::unique_ptr<CCommInterface> comm = OpenPort(port)) {
-          // Read into a copy: a transfer that fails half-way leaves the set
-          // the user had, not a mixture of it and the instrument's.
-          std::unique_ptr<CParBase> copy = m_model->Clone();
-          CLoadDialog transfer(this);
-          if (transfer.Upload(comm.get(), copy.get()) && !m_closePending) {
-            m_model->CopyFrom(*copy);
-            TakeConnection(std::move(comm));
-            connected = IsOnline();
-          }
-        }
+      std::unique_ptr<CCommInterface> comm;
+      std::unique_ptr<CParBase> copy = ReadInstrument(comm);
+      if (copy && !m_closePending) {
+        m_model->CopyFrom(*copy);
+        TakeConnection(std::move(comm));
+        connected = IsOnline();
       }
     }
     if (!connected) {
@@ -164,18 +172,14 @@ void CVELADlg::Upload() {
   CLinkLock lock = m_poller->ScopedLock();
   if (!lock)
     return;
-  std::unique_ptr<CParBase> copy = m_model->Clone();
   bool taken = false;
-  if (const int port = AskPort()) {
-    if (std::unique_ptr<CCommInterface> comm = OpenPort(port)) {
-      CLoadDialog transfer(this);
-      if (transfer.Upload(comm.get(), copy.get())) {
-        m_model->CopyFrom(*copy);
-        taken = true;
-      }
+  {
+    std::unique_ptr<CCommInterface> comm;
+    if (std::unique_ptr<CParBase> copy = ReadInstrument(comm)) {
+      m_model->CopyFrom(*copy);
+      taken = true;
     }
   }
-  copy.reset();
   lock.Unlock();
   RefreshView();
   if (taken)
@@ -219,15 +223,9 @@ void CVELADlg::Compare() {
   CLinkLock lock = m_poller->ScopedLock();
   if (!lock)
     return;
-  const int port = AskPort();
-  if (!port)
-    return;
-  std::unique_ptr<CParBase> device = m_model->Clone();
-  std::unique_ptr<CCommInterface> comm = OpenPort(port);
-  if (!comm)
-    return;
-  CLoadDialog transfer(this);
-  if (!transfer.Upload(comm.get(), device.get()))
+  std::unique_ptr<CCommInterface> comm;
+  std::unique_ptr<CParBase> device = ReadInstrument(comm);
+  if (!device)
     return;
   // The port is free again while the user reads the result.
   comm.reset();
