@@ -49,6 +49,13 @@ std::vector<CScriptedUIHost::Shown> CScriptedUIHost::Messages() const {
   return m_shown;
 }
 
+std::vector<std::string> CScriptedUIHost::MessageTexts() const {
+  std::vector<std::string> texts;
+  for (const Shown &m : Messages())
+    texts.push_back(m.text);
+  return texts;
+}
+
 std::vector<int> CScriptedUIHost::Prompts() const {
   std::lock_guard lock(m_mutex);
   return m_promptIds;

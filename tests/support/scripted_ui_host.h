@@ -49,6 +49,7 @@ public:
   std::vector<CTableFile> TablesShown() const;
 
   std::vector<Shown> Messages() const;
+  std::vector<std::string> MessageTexts() const; // the texts of Messages(), in order
   std::vector<int> Prompts() const;
   void Clear();
 

@@ -49,12 +49,7 @@ protected:
     return Lines(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(std::min(n, lines.size())));
   }
 
-  Lines Texts() const {
-    Lines texts;
-    for (const auto &m : host.Messages())
-      texts.push_back(m.text);
-    return texts;
-  }
+  Lines Texts() const { return host.MessageTexts(); }
 
   CScriptedUIHost host;
   CKT5RSSimulator sim;

@@ -2,6 +2,7 @@
 // against a simulated KT5RS on a pseudo-terminal: connecting, edits that go
 // to the instrument, the one-shot transfers, compare, configuration files,
 // and what the line and the port are left like after every failure.
+#include "../event_pump.h"
 #include "mainwindow/edit_combo_box.h"
 #include "mainwindow/edit_text.h"
 #include "mainwindow/input_dialog.h"
@@ -44,17 +45,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using Step = ModalDriver::Step;
-
-bool Pump(const std::function<bool()> &done, int timeoutMs = 10000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs)
-      return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
 
 // Every value of the set, as the list shows it.
 Lines Snapshot(const CParBase &model) {
@@ -214,12 +204,7 @@ protected:
     EXPECT_NO_THROW(probe.OpenDevice(m_sim->DevicePath()));
   }
 
-  Lines Texts() const {
-    Lines texts;
-    for (const auto &m : m_host.Messages())
-      texts.push_back(m.text);
-    return texts;
-  }
+  Lines Texts() const { return m_host.MessageTexts(); }
 
   ScopedTestHome m_home;
   CScriptedUIHost m_host;

@@ -1,6 +1,7 @@
 // The main window with real widgets on the offscreen platform: block
 // selection, the parameter list and its in-place editors, the utility
 // buttons, the live values of a simulated instrument and the window's keys.
+#include "../event_pump.h"
 #include "mainwindow/edit_combo_box.h"
 #include "mainwindow/edit_text.h"
 #include "mainwindow/parameter_list_ctrl.h"
@@ -35,18 +36,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs the event loop until the condition holds or ten seconds pass.
-bool Pump(const std::function<bool()> &done) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > 10000)
-      return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
 
 // Every end of an edit an editor reports, in order: accepted or not.
 class EditRecorder : public CObserver {
@@ -104,12 +93,7 @@ protected:
       ASSERT_EQ(list.RowText(row, 1).toStdString(), dlg.Model()->GetValueText(block, row)) << row;
     }
   }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto &m : m_host.Messages())
-      texts.push_back(m.text);
-    return texts;
-  }
+  std::vector<std::string> Texts() const { return m_host.MessageTexts(); }
 
   ScopedTestHome m_home;
   CScriptedUIHost m_host;

@@ -1,5 +1,6 @@
 // The utility buttons of the main window and its trend graph view, with real
 // widgets on the offscreen platform against a simulated instrument.
+#include "../event_pump.h"
 #include "../modal_driver.h"
 #include "mainwindow/input_dialog.h"
 #include "mainwindow/parameter_list_ctrl.h"
@@ -39,17 +40,6 @@ using Lines = std::vector<std::string>;
 
 constexpr int IDC_GRAPH_START = 1039;
 constexpr int IDC_GRAPH_CLOSE = 1041;
-
-bool Pump(const std::function<bool()> &done) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > 10000)
-      return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
 
 class VelaDlgUtilityTest : public ::testing::Test {
 protected:

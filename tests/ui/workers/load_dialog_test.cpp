@@ -75,12 +75,7 @@ protected:
     else
       m_link.OpenDevice(m_sim->DevicePath());
   }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto &m : m_host.Messages())
-      texts.push_back(m.text);
-    return texts;
-  }
+  std::vector<std::string> Texts() const { return m_host.MessageTexts(); }
   int Count(const std::vector<std::string> &commands, const std::string &command) const {
     return static_cast<int>(std::count(commands.begin(), commands.end(), command));
   }
