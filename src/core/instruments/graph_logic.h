@@ -5,6 +5,7 @@
 
 #include "graph_samples.h"
 #include "graph_scale.h"
+#include "pixel_rect.h"
 
 #include <functional>
 #include <optional>
@@ -17,15 +18,7 @@ struct GraphPoint {
   bool operator==(const GraphPoint &) const = default;
 };
 
-struct GraphRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool operator==(const GraphRect &) const = default;
-};
+using GraphRect = PixelRect;
 
 struct GraphView {
   double xLow = 0;

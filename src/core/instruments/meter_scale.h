@@ -4,6 +4,8 @@
 // here, in whole pixels.
 #pragma once
 
+#include "pixel_rect.h"
+
 #include <string>
 #include <vector>
 
@@ -20,18 +22,7 @@ struct MeterRange {
 // 0.0001 so the scale always has a step.
 MeterRange MakeMeterRange(double a, double b);
 
-// A rectangle in client pixels, right and bottom exclusive.
-struct MeterRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool IsEmpty() const { return right <= left || bottom <= top; }
-  bool operator==(const MeterRect &) const = default;
-};
+using MeterRect = PixelRect;
 
 struct MeterMark {
   double value = 0.0;
