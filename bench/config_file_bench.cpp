@@ -2,8 +2,8 @@
 // mebibyte of blank lines, of keys, of sections; and one far over the size
 // limit), which must be refused quickly and without much memory. The peak
 // of memory held while one load runs is reported as peak_MB.
-#include "model/par_kt5rs.h"
-#include "model/parameter_exception.h"
+#include "core/model/par_kt5rs.h"
+#include "core/model/parameter_exception.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // The trend graph's logic: adding a sample, what a long recording costs in
 // memory, and laying out a 1000 x 600 picture of a million samples in each
 // mode (the painting itself is in graph_ui_bench).
-#include "instruments/graph_logic.h"
+#include "core/instruments/graph_logic.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // samples: once per recording tick from the summary, and in review mode
 // from every sample. Each iteration renders the whole picture and hands it
 // out as an image; BM_GraphPictureCopyOnly is that hand-out alone.
-#include "instruments/graph.h"
+#include "ui/instruments/graph.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -3,8 +3,8 @@
 // real pseudo-terminal, and saving and loading a configuration file. The
 // line itself adds about 240 exchanges' worth of bytes at 960 bytes a second.
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
-#include "model/par_kt5rs.h"
+#include "core/link/comm_interface.h"
+#include "core/model/par_kt5rs.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,12 +1,12 @@
 #include "cli_support.h"
 
-#include "link/comm_interface.h"
-#include "model/par_base.h"
-#include "platform/number_text.h"
-#include "resources/exception.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "workers/load_par_thread.h"
+#include "core/link/comm_interface.h"
+#include "core/model/par_base.h"
+#include "core/platform/number_text.h"
+#include "core/resources/exception.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "core/workers/load_par_thread.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // message host for a terminal and the whole-set transfer with its progress bar.
 #pragma once
 
-#include "resources/ui_host.h"
+#include "core/resources/ui_host.h"
 
 #include <string>
 #include <vector>

@@ -2,17 +2,17 @@
 // for scripts and service benches.
 #include "cli_support.h"
 
-#include "link/comm_interface.h"
-#include "link/port_enum.h"
-#include "model/compare_rows.h"
-#include "model/par_kt5rs.h"
-#include "model/parameter_exception.h"
-#include "resources/language_module.h"
-#include "resources/message_format.h"
-#include "resources/settings_store.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/ui_host.h"
+#include "core/link/comm_interface.h"
+#include "core/link/port_enum.h"
+#include "core/model/compare_rows.h"
+#include "core/model/par_kt5rs.h"
+#include "core/model/parameter_exception.h"
+#include "core/resources/language_module.h"
+#include "core/resources/message_format.h"
+#include "core/resources/settings_store.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "core/resources/ui_host.h"
 
 #include "kt5rs_simulator.h"
 

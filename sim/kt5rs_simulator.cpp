@@ -1,7 +1,7 @@
 #include "kt5rs_simulator.h"
 
 #include "kt5rs_engine.h"
-#include "link/port_map.h"
+#include "core/link/port_map.h"
 
 #include <algorithm>
 #include <atomic>

@@ -2,9 +2,9 @@
 // user table block refilled over the 4 rows of block 1, with the panels and
 // utility buttons. It runs after every command and edit, so it must stay
 // well below what a user notices.
-#include "mainwindow/vela_dlg.h"
-#include "resources/language_module.h"
-#include "resources/settings_store.h"
+#include "ui/mainwindow/vela_dlg.h"
+#include "core/resources/language_module.h"
+#include "core/resources/settings_store.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // One redraw of a panel's meter after a new value, as the main window's
 // 100 ms refresh causes it.
-#include "instruments/meter.h"
-#include "instruments/meter_ctrl.h"
+#include "ui/instruments/meter.h"
+#include "ui/instruments/meter_ctrl.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // vela-cli as a user runs it: the real binary as a child process against
 // simulated instruments on pseudo-terminals, real files in a scratch home.
 #include "kt5rs_simulator.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // answers from a script (Yes/No for questions, texts for prompts).
 #pragma once
 
-#include "resources/ui_host.h"
-#include "tools/loop_test.h"
-#include "tools/table_file.h"
+#include "core/resources/ui_host.h"
+#include "core/tools/loop_test.h"
+#include "core/tools/table_file.h"
 
 #include <deque>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "graph_export.h"
+#include "core/instruments/graph_export.h"
 
 #include <charconv>
 #include <cmath>

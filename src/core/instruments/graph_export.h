@@ -1,7 +1,7 @@
 // The trend graph's recording as a table for a spreadsheet.
 #pragma once
 
-#include "graph_samples.h"
+#include "core/instruments/graph_samples.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "graph_logic.h"
+#include "core/instruments/graph_logic.h"
 
 #include <algorithm>
 #include <cmath>

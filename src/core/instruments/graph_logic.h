@@ -3,9 +3,9 @@
 // class only paints what this lays out.
 #pragma once
 
-#include "graph_samples.h"
-#include "graph_scale.h"
-#include "pixel_rect.h"
+#include "core/instruments/graph_samples.h"
+#include "core/instruments/graph_scale.h"
+#include "core/instruments/pixel_rect.h"
 
 #include <functional>
 #include <optional>

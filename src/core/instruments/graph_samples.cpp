@@ -1,4 +1,4 @@
-#include "graph_samples.h"
+#include "core/instruments/graph_samples.h"
 
 #include <algorithm>
 #include <new>

@@ -1,4 +1,4 @@
-#include "graph_scale.h"
+#include "core/instruments/graph_scale.h"
 
 #include <charconv>
 #include <cmath>

@@ -2,7 +2,7 @@
 // and the flag that says the last polling cycle failed.
 #pragma once
 
-#include "workers/update_io_thread.h"
+#include "core/workers/update_io_thread.h"
 
 class CLiveValueSource {
 public:

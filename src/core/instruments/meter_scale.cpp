@@ -1,7 +1,7 @@
-#include "instruments/meter_scale.h"
+#include "core/instruments/meter_scale.h"
 
-#include "instruments/nice_step.h"
-#include "platform/number_text.h"
+#include "core/instruments/nice_step.h"
+#include "core/platform/number_text.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 // here, in whole pixels.
 #pragma once
 
-#include "pixel_rect.h"
+#include "core/instruments/pixel_rect.h"
 
 #include <string>
 #include <vector>

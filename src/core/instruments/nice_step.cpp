@@ -1,4 +1,4 @@
-#include "instruments/nice_step.h"
+#include "core/instruments/nice_step.h"
 
 #include <cmath>
 

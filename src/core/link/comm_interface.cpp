@@ -1,6 +1,6 @@
-#include "comm_interface.h"
+#include "core/link/comm_interface.h"
 
-#include "resources/string_ids.h"
+#include "core/resources/string_ids.h"
 
 #include <cstdio>
 

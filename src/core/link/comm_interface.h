@@ -3,7 +3,7 @@
 // is answered by one line.
 #pragma once
 
-#include "serial_io.h"
+#include "core/link/serial_io.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "port_enum.h"
+#include "core/link/port_enum.h"
 
-#include "port_map.h"
+#include "core/link/port_map.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "port_map.h"
+#include "core/link/port_map.h"
 
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "serial_io.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "core/link/serial_io.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
-#include "serial_io.h"
+#include "core/link/serial_io.h"
 
-#include "platform/codepage.h"
-#include "platform/posix_serial.h"
-#include "port_map.h"
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/platform/codepage.h"
+#include "core/platform/posix_serial.h"
+#include "core/link/port_map.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 #include <algorithm>
 #include <grp.h>

@@ -2,7 +2,7 @@
 // time-out, one command line out and one response line in.
 #pragma once
 
-#include "../resources/exception.h"
+#include "core/resources/exception.h"
 
 #include <chrono>
 #include <cstdint>

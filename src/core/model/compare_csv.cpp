@@ -1,9 +1,9 @@
-#include "model/compare_csv.h"
+#include "core/model/compare_csv.h"
 
-#include "model/parameter_exception.h"
-#include "platform/replace_file.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/model/parameter_exception.h"
+#include "core/platform/replace_file.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // columns of the compare list and a fifth that marks the differing rows.
 #pragma once
 
-#include "model/compare_rows.h"
+#include "core/model/compare_rows.h"
 
 #include <string>
 

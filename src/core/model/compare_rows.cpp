@@ -1,9 +1,9 @@
-#include "compare_rows.h"
+#include "core/model/compare_rows.h"
 
-#include "par_base.h"
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/model/par_base.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "par_base.h"
+#include "core/model/par_base.h"
 
-#include "parameter_exception.h"
-#include "platform/ascii_case.h"
-#include "platform/number_text.h"
-#include "platform/profile.h"
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/model/parameter_exception.h"
+#include "core/platform/ascii_case.h"
+#include "core/platform/number_text.h"
+#include "core/platform/profile.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 #include <system_error>
 

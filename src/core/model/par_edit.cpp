@@ -1,4 +1,4 @@
-#include "par_edit.h"
+#include "core/model/par_edit.h"
 
 CParEdit::CParEdit(std::unique_ptr<CTextEditor> textEditor, std::unique_ptr<CListEditor> listEditor)
     : m_textEditor(std::move(textEditor)), m_listEditor(std::move(listEditor)) {

@@ -3,9 +3,9 @@
 // main window), which commit it with the model's ApplyEdit.
 #pragma once
 
-#include "list_editor.h"
-#include "observable.h"
-#include "text_editor.h"
+#include "core/model/list_editor.h"
+#include "core/model/observable.h"
+#include "core/model/text_editor.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
-#include "par_kt5rs.h"
+#include "core/model/par_kt5rs.h"
 
-#include "link/comm_interface.h"
-#include "platform/number_text.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/link/comm_interface.h"
+#include "core/platform/number_text.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // parameter "Burnout", which travels through the model extras.
 #pragma once
 
-#include "par_kt7w.h"
+#include "core/model/par_kt7w.h"
 
 class CParKT5RS : public CParKT7W {
 public:

@@ -1,11 +1,11 @@
-#include "par_kt7w.h"
+#include "core/model/par_kt7w.h"
 
-#include "platform/number_text.h"
-#include "par_edit.h"
-#include "parameter_exception.h"
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/platform/number_text.h"
+#include "core/model/par_edit.h"
+#include "core/model/parameter_exception.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,7 +3,7 @@
 // command protocol and its configuration file. CParKT5RS builds on it.
 #pragma once
 
-#include "par_base.h"
+#include "core/model/par_base.h"
 
 #include <array>
 #include <atomic>

@@ -1,12 +1,12 @@
 // The configuration file: one "G%d" section per block and the model name
 // under HEAD.
-#include "par_kt7w.h"
+#include "core/model/par_kt7w.h"
 
-#include "parameter_exception.h"
-#include "platform/profile.h"
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/model/parameter_exception.h"
+#include "core/platform/profile.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 #include <unistd.h>
 

@@ -1,13 +1,13 @@
 // How each parameter travels over the command protocol: every parameter
 // lives in device group 1; group 99 holds the model and serial texts and the
 // edit switch.
-#include "par_kt7w.h"
+#include "core/model/par_kt7w.h"
 
-#include "link/comm_interface.h"
-#include "platform/number_text.h"
-#include "parameter_exception.h"
-#include "resources/string_ids.h"
-#include "resources/ui_host.h"
+#include "core/link/comm_interface.h"
+#include "core/platform/number_text.h"
+#include "core/model/parameter_exception.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/ui_host.h"
 
 #include <algorithm>
 

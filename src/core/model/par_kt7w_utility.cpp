@@ -3,15 +3,15 @@
 // table, the loop test and the service-mode calibration procedures. Every
 // action addresses group 1 without selecting it: the live-value poller
 // leaves group 1 selected at the start of each of its cycles.
-#include "par_kt7w.h"
+#include "core/model/par_kt7w.h"
 
-#include "link/comm_interface.h"
-#include "platform/number_text.h"
-#include "resources/string_ids.h"
-#include "resources/ui_host.h"
-#include "tools/calibration.h"
-#include "tools/loop_test.h"
-#include "tools/table_file.h"
+#include "core/link/comm_interface.h"
+#include "core/platform/number_text.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/ui_host.h"
+#include "core/tools/calibration.h"
+#include "core/tools/loop_test.h"
+#include "core/tools/table_file.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,7 +2,7 @@
 // model, a device of another model, a configuration file that cannot be saved.
 #pragma once
 
-#include "resources/exception.h"
+#include "core/resources/exception.h"
 
 class CParameterException : public CException {
 public:

@@ -3,7 +3,7 @@
 // it through this interface only.
 #pragma once
 
-#include "observable.h"
+#include "core/model/observable.h"
 
 #include <string>
 

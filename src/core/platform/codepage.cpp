@@ -1,4 +1,4 @@
-#include "codepage.h"
+#include "core/platform/codepage.h"
 
 #include <atomic>
 #include <cerrno>

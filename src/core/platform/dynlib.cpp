@@ -1,4 +1,4 @@
-#include "dynlib.h"
+#include "core/platform/dynlib.h"
 
 #include <dlfcn.h>
 #include <utility>

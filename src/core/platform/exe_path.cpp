@@ -1,4 +1,4 @@
-#include "exe_path.h"
+#include "core/platform/exe_path.h"
 
 #include <climits>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/number_text.h"
+#include "core/platform/number_text.h"
 
 #include <charconv>
 #include <climits>

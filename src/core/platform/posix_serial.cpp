@@ -1,4 +1,4 @@
-#include "posix_serial.h"
+#include "core/platform/posix_serial.h"
 
 #include <cerrno>
 #include <fcntl.h>

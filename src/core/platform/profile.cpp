@@ -1,8 +1,8 @@
-#include "profile.h"
+#include "core/platform/profile.h"
 
-#include "ascii_case.h"
-#include "codepage.h"
-#include "replace_file.h"
+#include "core/platform/ascii_case.h"
+#include "core/platform/codepage.h"
+#include "core/platform/replace_file.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "replace_file.h"
+#include "core/platform/replace_file.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,7 +1,7 @@
-#include "app_settings.h"
+#include "core/resources/app_settings.h"
 
-#include "language_module.h"
-#include "settings_store.h"
+#include "core/resources/language_module.h"
+#include "core/resources/settings_store.h"
 
 namespace {
 constexpr const char *kSection = "Settings";

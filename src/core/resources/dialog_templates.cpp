@@ -1,7 +1,7 @@
-#include "dialog_templates.h"
+#include "core/resources/dialog_templates.h"
 
-#include "string_ids.h"
-#include "strings.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
-#include "exception.h"
+#include "core/resources/exception.h"
 
-#include "strings.h"
+#include "core/resources/strings.h"
 
 CException::CException(int id) : m_id(id), m_text(LoadString(id)) {}
 

@@ -1,10 +1,10 @@
-#include "language_module.h"
+#include "core/resources/language_module.h"
 
-#include "dialog_templates.h"
-#include "platform/exe_path.h"
-#include "settings_store.h"
-#include "strings.h"
-#include "ui_host.h"
+#include "core/resources/dialog_templates.h"
+#include "core/platform/exe_path.h"
+#include "core/resources/settings_store.h"
+#include "core/resources/strings.h"
+#include "core/resources/ui_host.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 // from VELA_jpn.so, taken only from the program's own folder.
 #pragma once
 
-#include "platform/codepage.h"
-#include "platform/dynlib.h"
+#include "core/platform/codepage.h"
+#include "core/platform/dynlib.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "message_format.h"
+#include "core/resources/message_format.h"
 
-#include "strings.h"
+#include "core/resources/strings.h"
 
 #include <cstdio>
 

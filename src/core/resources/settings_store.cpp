@@ -1,4 +1,4 @@
-#include "settings_store.h"
+#include "core/resources/settings_store.h"
 
 #include <atomic>
 #include <charconv>

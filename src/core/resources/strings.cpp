@@ -1,4 +1,4 @@
-#include "strings.h"
+#include "core/resources/strings.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,5 +1,5 @@
 // The built-in English string table.
-#include "strings.h"
+#include "core/resources/strings.h"
 
 #include <iterator>
 

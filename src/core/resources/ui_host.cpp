@@ -1,7 +1,7 @@
-#include "ui_host.h"
+#include "core/resources/ui_host.h"
 
-#include "strings.h"
-#include "tools/loop_test.h"
+#include "core/resources/strings.h"
+#include "core/tools/loop_test.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,8 +1,8 @@
-#include "calibration.h"
+#include "core/tools/calibration.h"
 
-#include "platform/number_text.h"
-#include "resources/string_ids.h"
-#include "resources/ui_host.h"
+#include "core/platform/number_text.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/ui_host.h"
 
 std::optional<CalReading> ParseCalReply(const std::string &reply) {
   if (reply.empty())

@@ -1,9 +1,9 @@
-#include "loop_test.h"
+#include "core/tools/loop_test.h"
 
-#include "platform/number_text.h"
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/platform/number_text.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 LoopLimits LoopTestLimits(int lowest, int highest) {
   const double margin = (static_cast<double>(highest) - lowest) * 0.15;

@@ -1,8 +1,8 @@
-#include "table_file.h"
+#include "core/tools/table_file.h"
 
-#include "platform/number_text.h"
-#include "platform/replace_file.h"
-#include "resources/string_ids.h"
+#include "core/platform/number_text.h"
+#include "core/platform/replace_file.h"
+#include "core/resources/string_ids.h"
 
 #include <fstream>
 #include <string_view>

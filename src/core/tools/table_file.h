@@ -3,7 +3,7 @@
 // with "/" are comments.
 #pragma once
 
-#include "resources/exception.h"
+#include "core/resources/exception.h"
 
 #include <cstddef>
 #include <string>

@@ -1,4 +1,4 @@
-#include "link_mutex.h"
+#include "core/workers/link_mutex.h"
 
 #include <algorithm>
 

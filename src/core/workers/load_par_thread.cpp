@@ -1,7 +1,7 @@
-#include "load_par_thread.h"
+#include "core/workers/load_par_thread.h"
 
-#include "model/par_base.h"
-#include "resources/string_ids.h"
+#include "core/model/par_base.h"
+#include "core/resources/string_ids.h"
 
 CLoadParThread::CLoadParThread(CCommInterface &protocol, CParBase &model, bool upload)
     : m_protocol(protocol), m_model(model), m_upload(upload) {}

@@ -6,7 +6,7 @@
 // so nothing the transfer uses is released while it still runs.
 #pragma once
 
-#include "resources/exception.h"
+#include "core/resources/exception.h"
 
 #include <atomic>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "update_io_thread.h"
+#include "core/workers/update_io_thread.h"
 
-#include "link/comm_interface.h"
-#include "platform/number_text.h"
-#include "resources/ui_host.h"
+#include "core/link/comm_interface.h"
+#include "core/platform/number_text.h"
+#include "core/resources/ui_host.h"
 
 #include <cerrno>
 #include <cmath>

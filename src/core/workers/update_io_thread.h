@@ -7,7 +7,7 @@
 // Offline, a cycle only clears the error flag and pauses 100 ms.
 #pragma once
 
-#include "link_mutex.h"
+#include "core/workers/link_mutex.h"
 
 #include <array>
 #include <atomic>

@@ -1,8 +1,8 @@
 // The Japanese resource library, VELA_jpn.so. The program loads it from its
 // own folder and takes the string table and the template captions below;
 // ids it lacks show in English.
-#include "resources/dialog_templates.h"
-#include "resources/strings.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/strings.h"
 
 #include <iterator>
 

@@ -1,10 +1,10 @@
 // The KT5RS configurator. With --simulate it also runs a simulated KT5RS on
 // a pseudo-terminal for the life of the program and offers it as a COM port.
-#include "app/qt_settings_store.h"
-#include "app/vela_app.h"
+#include "ui/app/qt_settings_store.h"
+#include "ui/app/vela_app.h"
 
 #include "kt5rs_simulator.h"
-#include "resources/app_settings.h"
+#include "core/resources/app_settings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
-#include "qt_settings_store.h"
+#include "ui/app/qt_settings_store.h"
 
-#include "platform/exe_path.h"
+#include "core/platform/exe_path.h"
 
 #include <QDir>
 

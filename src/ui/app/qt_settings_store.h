@@ -4,7 +4,7 @@
 // points XDG_CONFIG_HOME elsewhere first never reaches the real one.
 #pragma once
 
-#include "resources/settings_store.h"
+#include "core/resources/settings_store.h"
 
 #include <QSettings>
 #include <QString>

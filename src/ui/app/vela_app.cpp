@@ -1,10 +1,10 @@
-#include "vela_app.h"
+#include "ui/app/vela_app.h"
 
-#include "mainwindow/vela_dlg.h"
-#include "qt_settings_store.h"
-#include "resources/language_module.h"
-#include "resources/qt_ui_host.h"
-#include "resources/settings_store.h"
+#include "ui/mainwindow/vela_dlg.h"
+#include "ui/app/qt_settings_store.h"
+#include "core/resources/language_module.h"
+#include "ui/resources/qt_ui_host.h"
+#include "core/resources/settings_store.h"
 
 #include <QLocale>
 #include <clocale>

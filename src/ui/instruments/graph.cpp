@@ -1,4 +1,4 @@
-#include "graph.h"
+#include "ui/instruments/graph.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>

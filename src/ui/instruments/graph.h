@@ -7,7 +7,7 @@
 // to zoom out.
 #pragma once
 
-#include "instruments/graph_logic.h"
+#include "core/instruments/graph_logic.h"
 
 #include <QImage>
 #include <QPixmap>

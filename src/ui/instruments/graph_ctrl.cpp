@@ -1,14 +1,14 @@
-#include "graph_ctrl.h"
+#include "ui/instruments/graph_ctrl.h"
 
-#include "graph.h"
-#include "instruments/graph_export.h"
-#include "instruments/live_value_source.h"
-#include "resources/dialog_templates.h"
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
+#include "ui/instruments/graph.h"
+#include "core/instruments/graph_export.h"
+#include "core/instruments/live_value_source.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -11,7 +11,7 @@
 // away with deleteLater(), never with delete.
 #pragma once
 
-#include "model/observable.h"
+#include "core/model/observable.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "instruments/meter.h"
+#include "ui/instruments/meter.h"
 
 #include <QApplication>
 #include <QFontMetrics>

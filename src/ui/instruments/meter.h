@@ -4,7 +4,7 @@
 // value changed, so the 100 ms refresh of the main window costs one copy.
 #pragma once
 
-#include "instruments/meter_scale.h"
+#include "core/instruments/meter_scale.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,9 +1,9 @@
-#include "instruments/meter_ctrl.h"
+#include "ui/instruments/meter_ctrl.h"
 
-#include "instruments/meter.h"
-#include "platform/number_text.h"
-#include "resources/dialog_templates.h"
-#include "resources/template_builder.h"
+#include "ui/instruments/meter.h"
+#include "core/platform/number_text.h"
+#include "core/resources/dialog_templates.h"
+#include "ui/resources/template_builder.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 // the owner, who knows which block is selected.
 #pragma once
 
-#include "model/observable.h"
+#include "core/model/observable.h"
 
 #include <QWidget>
 #include <string>

@@ -1,10 +1,10 @@
-#include "link/com_dialog.h"
+#include "ui/link/com_dialog.h"
 
-#include "resources/app_settings.h"
-#include "resources/dialog_templates.h"
-#include "resources/string_ids.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
+#include "core/resources/app_settings.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/string_ids.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 // the one used last time preselected, the choice remembered on OK.
 #pragma once
 
-#include "link/port_enum.h"
-#include "resources/app_settings.h"
+#include "core/link/port_enum.h"
+#include "core/resources/app_settings.h"
 
 #include <QDialog>
 #include <optional>

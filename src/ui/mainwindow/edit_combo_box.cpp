@@ -1,4 +1,4 @@
-#include "edit_combo_box.h"
+#include "ui/mainwindow/edit_combo_box.h"
 
 #include <QFocusEvent>
 #include <QTimer>

@@ -4,7 +4,7 @@
 // once.
 #pragma once
 
-#include "model/list_editor.h"
+#include "core/model/list_editor.h"
 
 #include <QComboBox>
 

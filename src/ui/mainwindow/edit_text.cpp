@@ -1,4 +1,4 @@
-#include "edit_text.h"
+#include "ui/mainwindow/edit_text.h"
 
 #include <QKeyEvent>
 

@@ -3,7 +3,7 @@
 // exactly once.
 #pragma once
 
-#include "model/text_editor.h"
+#include "core/model/text_editor.h"
 
 #include <QLineEdit>
 

@@ -1,9 +1,9 @@
-#include "input_dialog.h"
+#include "ui/mainwindow/input_dialog.h"
 
-#include "resources/dialog_templates.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "parameter_list_ctrl.h"
+#include "ui/mainwindow/parameter_list_ctrl.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

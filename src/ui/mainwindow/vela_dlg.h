@@ -4,7 +4,7 @@
 // model, its values and the live value poller live as long as the object.
 #pragma once
 
-#include "model/observable.h"
+#include "core/model/observable.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -7,21 +7,21 @@
 // command's interface and a model copy live in unique_ptrs of the command.
 // So whichever way a command ends, the poller gets the line back and no
 // half-made interface is left behind.
-#include "vela_dlg.h"
+#include "ui/mainwindow/vela_dlg.h"
 
-#include "link/com_dialog.h"
-#include "link/comm_interface.h"
-#include "model/compare_dialog.h"
-#include "model/par_base.h"
-#include "model/par_edit.h"
-#include "parameter_list_ctrl.h"
-#include "resources/exception.h"
-#include "resources/file_dialog_filter.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/ui_host.h"
-#include "workers/load_dialog.h"
-#include "workers/update_io_thread.h"
+#include "ui/link/com_dialog.h"
+#include "core/link/comm_interface.h"
+#include "ui/model/compare_dialog.h"
+#include "core/model/par_base.h"
+#include "core/model/par_edit.h"
+#include "ui/mainwindow/parameter_list_ctrl.h"
+#include "core/resources/exception.h"
+#include "ui/resources/file_dialog_filter.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "core/resources/ui_host.h"
+#include "ui/workers/load_dialog.h"
+#include "core/workers/update_io_thread.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,14 +1,14 @@
 // The utility buttons of the main window and the trend graph view that four
 // of them open.
-#include "vela_dlg.h"
+#include "ui/mainwindow/vela_dlg.h"
 
-#include "instruments/graph_ctrl.h"
-#include "mainwindow/parameter_list_ctrl.h"
-#include "model/par_base.h"
-#include "resources/exception.h"
-#include "resources/string_ids.h"
-#include "resources/ui_host.h"
-#include "workers/update_io_thread.h"
+#include "ui/instruments/graph_ctrl.h"
+#include "ui/mainwindow/parameter_list_ctrl.h"
+#include "core/model/par_base.h"
+#include "core/resources/exception.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/ui_host.h"
+#include "core/workers/update_io_thread.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "model/compare_dialog.h"
+#include "ui/model/compare_dialog.h"
 
-#include "model/compare_csv.h"
-#include "model/par_base.h"
-#include "resources/dialog_templates.h"
-#include "resources/exception.h"
-#include "resources/file_dialog_filter.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
+#include "core/model/compare_csv.h"
+#include "core/model/par_base.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/exception.h"
+#include "ui/resources/file_dialog_filter.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -3,7 +3,7 @@
 // and the list saved as a CSV file on request. Neither set is changed.
 #pragma once
 
-#include "model/compare_rows.h"
+#include "core/model/compare_rows.h"
 
 #include <QDialog>
 #include <string>

@@ -1,4 +1,4 @@
-#include "file_dialog_filter.h"
+#include "ui/resources/file_dialog_filter.h"
 
 #include <QStringList>
 

@@ -1,11 +1,11 @@
-#include "qt_ui_host.h"
+#include "ui/resources/qt_ui_host.h"
 
-#include "mainwindow/input_dialog.h"
-#include "resources/dialog_templates.h"
-#include "tools/input_calib_dialog.h"
-#include "tools/loop_dialog.h"
-#include "tools/output_calib_dialog.h"
-#include "tools/table_file_dialog.h"
+#include "ui/mainwindow/input_dialog.h"
+#include "core/resources/dialog_templates.h"
+#include "ui/tools/input_calib_dialog.h"
+#include "ui/tools/loop_dialog.h"
+#include "ui/tools/output_calib_dialog.h"
+#include "ui/tools/table_file_dialog.h"
 
 #include <QApplication>
 #include <QMessageBox>

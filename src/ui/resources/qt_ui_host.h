@@ -4,7 +4,7 @@
 // thread instead of asking the user themselves.
 #pragma once
 
-#include "resources/ui_host.h"
+#include "core/resources/ui_host.h"
 
 #include <QPointer>
 #include <QString>

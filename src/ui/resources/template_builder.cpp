@@ -1,4 +1,4 @@
-#include "template_builder.h"
+#include "ui/resources/template_builder.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 // whatever font the system supplies. Every control's objectName is its id.
 #pragma once
 
-#include "resources/dialog_templates.h"
+#include "core/resources/dialog_templates.h"
 
 #include <QFont>
 #include <QPushButton>

@@ -1,13 +1,13 @@
-#include "input_calib_dialog.h"
+#include "ui/tools/input_calib_dialog.h"
 
-#include "link/comm_interface.h"
-#include "platform/number_text.h"
-#include "resources/dialog_templates.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
-#include "tools/calibration.h"
+#include "core/link/comm_interface.h"
+#include "core/platform/number_text.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
+#include "core/tools/calibration.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
-#include "loop_dialog.h"
+#include "ui/tools/loop_dialog.h"
 
-#include "resources/dialog_templates.h"
-#include "resources/string_ids.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/string_ids.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 // commands that follow the answer.
 #pragma once
 
-#include "tools/loop_test.h"
+#include "core/tools/loop_test.h"
 
 #include <QDialog>
 

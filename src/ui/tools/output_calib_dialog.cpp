@@ -1,14 +1,14 @@
-#include "output_calib_dialog.h"
+#include "ui/tools/output_calib_dialog.h"
 
-#include "link/comm_interface.h"
-#include "platform/number_text.h"
-#include "resources/dialog_templates.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
-#include "tools/calibration.h"
-#include "up_down_edit.h"
+#include "core/link/comm_interface.h"
+#include "core/platform/number_text.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
+#include "core/tools/calibration.h"
+#include "ui/tools/up_down_edit.h"
 
 #include <QComboBox>
 #include <QLineEdit>

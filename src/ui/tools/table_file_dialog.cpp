@@ -1,9 +1,9 @@
-#include "table_file_dialog.h"
+#include "ui/tools/table_file_dialog.h"
 
-#include "instruments/graph.h"
-#include "resources/dialog_templates.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
+#include "ui/instruments/graph.h"
+#include "core/resources/dialog_templates.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
 
 #include <QFile>
 #include <QFileDialog>

@@ -2,7 +2,7 @@
 // from and saves it to table files, and hands it back on OK.
 #pragma once
 
-#include "tools/table_file.h"
+#include "core/tools/table_file.h"
 
 #include <QDialog>
 

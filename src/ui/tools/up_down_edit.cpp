@@ -1,4 +1,4 @@
-#include "up_down_edit.h"
+#include "ui/tools/up_down_edit.h"
 
 #include <QLineEdit>
 #include <algorithm>

@@ -1,13 +1,13 @@
-#include "load_dialog.h"
+#include "ui/workers/load_dialog.h"
 
-#include "link/comm_interface.h"
-#include "model/par_base.h"
-#include "resources/dialog_templates.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
-#include "resources/ui_host.h"
-#include "workers/load_par_thread.h"
+#include "core/link/comm_interface.h"
+#include "core/model/par_base.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
+#include "core/resources/ui_host.h"
+#include "core/workers/load_par_thread.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 // The trend graph's logic: grid steps, the view it accepts, the summary of a
 // long recording, the laid-out picture, and the mouse's view changes (the
 // zoom box is tested on the window).
-#include "instruments/graph_logic.h"
+#include "core/instruments/graph_logic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The meter's picture in pixels: scale step, range rules, bar and marks.
-#include "instruments/meter_scale.h"
-#include "instruments/nice_step.h"
+#include "core/instruments/meter_scale.h"
+#include "core/instruments/nice_step.h"
 
 #include <gtest/gtest.h>
 

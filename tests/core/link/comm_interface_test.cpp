@@ -1,7 +1,7 @@
 // The command protocol against a peer on a real pseudo-terminal.
-#include "link/comm_interface.h"
+#include "core/link/comm_interface.h"
 #include "pty_peer.h"
-#include "resources/string_ids.h"
+#include "core/resources/string_ids.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>

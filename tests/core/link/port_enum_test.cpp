@@ -1,7 +1,7 @@
 // The COM port list: record texts, order and duplicates, and the two Linux
 // sources read from a made-up sysfs and device folder.
-#include "link/port_enum.h"
-#include "link/port_map.h"
+#include "core/link/port_enum.h"
+#include "core/link/port_map.h"
 #include "pty_peer.h"
 #include "test_env.h"
 

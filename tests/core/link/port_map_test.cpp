@@ -1,9 +1,9 @@
 // The COM number table on real folders, with a made-up sysfs tty class so the
 // machine's own UARTs do not decide the numbers.
-#include "link/port_map.h"
-#include "link/serial_io.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/link/port_map.h"
+#include "core/link/serial_io.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>

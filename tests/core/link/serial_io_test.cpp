@@ -1,11 +1,11 @@
 // CSerialIO over a real pseudo-terminal: framing, time-outs, hang-up, the
 // line length bound, exclusive open, text conversion and port numbers.
-#include "link/port_map.h"
-#include "link/serial_io.h"
-#include "platform/codepage.h"
+#include "core/link/port_map.h"
+#include "core/link/serial_io.h"
+#include "core/platform/codepage.h"
 #include "pty_peer.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Rows of the comparison between the edited set and the device's set.
-#include "model/compare_rows.h"
-#include "model/par_kt5rs.h"
+#include "core/model/compare_rows.h"
+#include "core/model/par_kt5rs.h"
 
 #include <gtest/gtest.h>
 

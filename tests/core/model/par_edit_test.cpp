@@ -1,11 +1,11 @@
 // The observer pair, the edit object and the model's editing operations,
 // run against editors that record what they are told.
-#include "model/observable.h"
-#include "model/par_edit.h"
-#include "model/par_kt5rs.h"
-#include "model/parameter_exception.h"
+#include "core/model/observable.h"
+#include "core/model/par_edit.h"
+#include "core/model/par_kt5rs.h"
+#include "core/model/parameter_exception.h"
 #include "recording_editors.h"
-#include "resources/string_ids.h"
+#include "core/resources/string_ids.h"
 
 #include <gtest/gtest.h>
 

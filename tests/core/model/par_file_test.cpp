@@ -1,8 +1,8 @@
 // Configuration files of the KT5RS and KT7W models on real files.
-#include "model/par_kt5rs.h"
-#include "model/parameter_exception.h"
-#include "platform/codepage.h"
-#include "resources/string_ids.h"
+#include "core/model/par_kt5rs.h"
+#include "core/model/parameter_exception.h"
+#include "core/platform/codepage.h"
+#include "core/resources/string_ids.h"
 #include "test_env.h"
 
 #include <clocale>

@@ -1,11 +1,11 @@
 // The parameter model against the instrument simulator: the exact command
 // lines of every transfer, and what ends up in the model and the device.
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
-#include "model/par_kt5rs.h"
-#include "model/parameter_exception.h"
+#include "core/link/comm_interface.h"
+#include "core/model/par_kt5rs.h"
+#include "core/model/parameter_exception.h"
 #include "pty_peer.h"
-#include "resources/string_ids.h"
+#include "core/resources/string_ids.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
 

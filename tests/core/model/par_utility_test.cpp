@@ -2,11 +2,11 @@
 // each one sends, what it leaves in the model and the device, and the
 // answers it gets through the scripted user interface host.
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
-#include "model/par_kt5rs.h"
-#include "model/parameter_exception.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/link/comm_interface.h"
+#include "core/model/par_kt5rs.h"
+#include "core/model/parameter_exception.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 #include "scripted_ui_host.h"
 
 #include <gtest/gtest.h>

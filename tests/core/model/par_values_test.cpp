@@ -1,7 +1,7 @@
 // Values, texts, defaults and validation of the KT7W and KT5RS parameter sets.
-#include "model/par_kt5rs.h"
-#include "model/parameter_exception.h"
-#include "resources/string_ids.h"
+#include "core/model/par_kt5rs.h"
+#include "core/model/parameter_exception.h"
+#include "core/resources/string_ids.h"
 
 #include <clocale>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // editing logic runs without any window system.
 #pragma once
 
-#include "model/list_editor.h"
-#include "model/text_editor.h"
+#include "core/model/list_editor.h"
+#include "core/model/text_editor.h"
 
 #include <memory>
 #include <string>

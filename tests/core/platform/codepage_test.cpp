@@ -1,6 +1,6 @@
 // Text conversion between UTF-8 and the line's code pages, with the real
 // iconv tables.
-#include "platform/codepage.h"
+#include "core/platform/codepage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Loading libraries by path only, and finding the program's own place.
-#include "platform/dynlib.h"
-#include "platform/exe_path.h"
-#include "resources/strings.h"
+#include "core/platform/dynlib.h"
+#include "core/platform/exe_path.h"
+#include "core/resources/strings.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The termios backend on a real pseudo-terminal: the line state it leaves,
 // exclusive open, and reads that end early on hang-up, abort or signals.
-#include "platform/posix_serial.h"
+#include "core/platform/posix_serial.h"
 #include "pty_peer.h"
 
 #include <gtest/gtest.h>

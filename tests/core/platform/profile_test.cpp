@@ -1,6 +1,6 @@
 // The private profile document: Windows profile rules on real files.
-#include "platform/codepage.h"
-#include "platform/profile.h"
+#include "core/platform/codepage.h"
+#include "core/platform/profile.h"
 #include "test_env.h"
 
 #include <csignal>

@@ -1,8 +1,8 @@
 // The COM port dialog's settings record over the settings interface, and
 // the memory store that stands in where no persistent store exists.
 #include "locale_env.h"
-#include "resources/app_settings.h"
-#include "resources/settings_store.h"
+#include "core/resources/app_settings.h"
+#include "core/resources/settings_store.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Every dialog template as the instrument documentation draws it: size,
 // caption and each control's id, kind, text, place and state. Kept here by
 // hand so that an accidental edit of the data shows up as a difference.
-#include "resources/dialog_templates.h"
-#include "resources/strings.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The Japanese resource library against the built-in English set: only
 // known ids, the same inserts in every translated message, well-formed
 // UTF-8, and captions that name real templates and controls.
-#include "platform/dynlib.h"
-#include "resources/dialog_templates.h"
-#include "resources/strings.h"
+#include "core/platform/dynlib.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/strings.h"
 
 #include <gtest/gtest.h>
 

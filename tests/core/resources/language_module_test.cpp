@@ -2,11 +2,11 @@
 // user's locale, the stored choice, and a Japanese library that is present,
 // missing, broken or only reachable through the working folder.
 #include "locale_env.h"
-#include "platform/codepage.h"
-#include "resources/dialog_templates.h"
-#include "resources/language_module.h"
-#include "resources/settings_store.h"
-#include "resources/strings.h"
+#include "core/platform/codepage.h"
+#include "core/resources/dialog_templates.h"
+#include "core/resources/language_module.h"
+#include "core/resources/settings_store.h"
+#include "core/resources/strings.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
 

@@ -1,8 +1,8 @@
 // The English string table must hold every text the program quotes by
 // number, each exactly; a missing or changed one fails here.
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The kt5rs-sim executable from the build tree: its one line, its COM
 // number, its line commands on standard input and a clean end on a signal.
-#include "link/port_map.h"
-#include "resources/string_ids.h"
+#include "core/link/port_map.h"
+#include "core/resources/string_ids.h"
 #include "sim_test_util.h"
 #include "test_env.h"
 

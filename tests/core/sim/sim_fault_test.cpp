@@ -1,7 +1,7 @@
 // Faults of the simulated instrument, each switched on with one call and
 // seen through the program's own protocol object. Time-outs are shortened
 // on both sides so the suite stays quick.
-#include "resources/string_ids.h"
+#include "core/resources/string_ids.h"
 #include "sim_test_util.h"
 #include "test_env.h"
 

@@ -1,9 +1,9 @@
 // The simulated instrument over a real pseudo-terminal: every item and
 // sub-command answers in the form the program parses, values are validated,
 // and SW2-8 guards every parameter write.
-#include "link/port_map.h"
-#include "platform/codepage.h"
-#include "resources/string_ids.h"
+#include "core/link/port_map.h"
+#include "core/platform/codepage.h"
+#include "core/resources/string_ids.h"
 #include "sim_test_util.h"
 #include "test_env.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
+#include "core/link/comm_interface.h"
 
 #include <gtest/gtest.h>
 

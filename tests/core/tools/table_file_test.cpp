@@ -1,8 +1,8 @@
 // Table files: the exact bytes written, what reads back, the structure rules
 // and the point limit, and that a failed write keeps the previous file.
-#include "resources/string_ids.h"
+#include "core/resources/string_ids.h"
 #include "test_env.h"
-#include "tools/table_file.h"
+#include "core/tools/table_file.h"
 
 #include <gtest/gtest.h>
 

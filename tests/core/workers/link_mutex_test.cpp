@@ -1,6 +1,6 @@
 // The link mutex: re-entrant for its holder, bounded waits, hand-over to a
 // waiting user operation before the poller can take it again.
-#include "workers/link_mutex.h"
+#include "core/workers/link_mutex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The whole-set transfer thread against the instrument simulator: a complete
 // upload, a failure stored for the dialog, and a thread object
 // that may be dropped while the transfer still runs.
-#include "workers/load_par_thread.h"
+#include "core/workers/load_par_thread.h"
 
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
-#include "model/par_kt5rs.h"
-#include "resources/string_ids.h"
+#include "core/link/comm_interface.h"
+#include "core/model/par_kt5rs.h"
+#include "core/resources/string_ids.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The live value poller against the instrument simulator and its faults.
 #include "wait_for.h"
-#include "workers/update_io_thread.h"
+#include "core/workers/update_io_thread.h"
 
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
+#include "core/link/comm_interface.h"
 #include "scripted_ui_host.h"
 
 #include <gtest/gtest.h>

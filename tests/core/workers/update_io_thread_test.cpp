@@ -2,11 +2,11 @@
 // what a cycle sends, how the D replies become live texts and values, the
 // error flag, the link mutex as the user's commands see it, and shutdown.
 #include "wait_for.h"
-#include "workers/update_io_thread.h"
+#include "core/workers/update_io_thread.h"
 
-#include "link/comm_interface.h"
+#include "core/link/comm_interface.h"
 #include "pty_peer.h"
-#include "resources/string_ids.h"
+#include "core/resources/string_ids.h"
 #include "scripted_ui_host.h"
 
 #include <gtest/gtest.h>

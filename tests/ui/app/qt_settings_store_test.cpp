@@ -1,8 +1,8 @@
 // The program's settings file under the user's configuration folder, always
 // the temporary one in these tests.
 #include "../../core/resources/locale_env.h"
-#include "app/qt_settings_store.h"
-#include "resources/app_settings.h"
+#include "ui/app/qt_settings_store.h"
+#include "core/resources/app_settings.h"
 #include "test_env.h"
 
 #include <QDir>

@@ -3,14 +3,14 @@
 // run again after every language switch and the end when it is closed.
 #include "../../core/resources/locale_env.h"
 #include "../modal_driver.h"
-#include "app/qt_settings_store.h"
-#include "app/vela_app.h"
-#include "mainwindow/vela_dlg.h"
-#include "model/par_base.h"
-#include "resources/language_module.h"
-#include "resources/settings_store.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
+#include "ui/app/qt_settings_store.h"
+#include "ui/app/vela_app.h"
+#include "ui/mainwindow/vela_dlg.h"
+#include "core/model/par_base.h"
+#include "core/resources/language_module.h"
+#include "core/resources/settings_store.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
 #include "test_env.h"
 
 #include <QKeyEvent>

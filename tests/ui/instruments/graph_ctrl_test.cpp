@@ -1,13 +1,13 @@
 // The trend graph panel on Qt's offscreen platform: fed by a scripted value
 // source, then by the live value poller against the instrument simulator.
-#include "instruments/graph_ctrl.h"
+#include "ui/instruments/graph_ctrl.h"
 
 #include "../modal_driver.h"
-#include "instruments/graph.h"
-#include "instruments/live_value_source.h"
+#include "ui/instruments/graph.h"
+#include "core/instruments/live_value_source.h"
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
-#include "resources/template_builder.h"
+#include "core/link/comm_interface.h"
+#include "ui/resources/template_builder.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
 

@@ -1,6 +1,6 @@
 // The chart window on Qt's offscreen platform: the mouse once recording has
 // stopped. (Printing is tested through the panel's print dialog.)
-#include "instruments/graph.h"
+#include "ui/instruments/graph.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 // A function-block panel as real widgets: the selector reports and leaves
 // its state to the owner; the value text is shown as given and drives the bar.
-#include "instruments/meter.h"
-#include "instruments/meter_ctrl.h"
+#include "ui/instruments/meter.h"
+#include "ui/instruments/meter_ctrl.h"
 
 #include <QImage>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
 // The COM port dialog as a person uses it: what it offers and preselects,
 // and what it returns and remembers on OK and on Cancel.
-#include "link/com_dialog.h"
+#include "ui/link/com_dialog.h"
 
 #include "../modal_driver.h"
 #include "kt5rs_simulator.h"
-#include "resources/settings_store.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/resources/settings_store.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
 

@@ -1,12 +1,12 @@
 // The compare dialog over two real parameter sets: what it lists and
 // counts, how a difference is shown, and the CSV a technician saves from it.
-#include "model/compare_dialog.h"
+#include "ui/model/compare_dialog.h"
 
 #include "../modal_driver.h"
-#include "model/par_kt5rs.h"
-#include "resources/message_format.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/model/par_kt5rs.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
 

@@ -1,11 +1,11 @@
 // The Qt user interface host: real message boxes and the real value prompt,
 // answered by clicking their buttons.
 #include "../modal_driver.h"
-#include "mainwindow/input_dialog.h"
-#include "resources/qt_ui_host.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
+#include "ui/mainwindow/input_dialog.h"
+#include "ui/resources/qt_ui_host.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // Templates turned into real widgets: ids, kinds, geometry from dialog units
 // and the behaviour each kind brings along.
-#include "resources/dialog_templates.h"
-#include "resources/template_builder.h"
+#include "core/resources/dialog_templates.h"
+#include "ui/resources/template_builder.h"
 
 #include <QApplication>
 #include <QComboBox>

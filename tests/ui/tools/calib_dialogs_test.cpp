@@ -1,15 +1,15 @@
 // The input and output calibration dialogs on Qt's offscreen platform
 // against the instrument simulator: the command lines behind each control,
 // the boxes they fill, the DA repeat and what a failure leaves.
-#include "tools/input_calib_dialog.h"
-#include "tools/output_calib_dialog.h"
-#include "tools/up_down_edit.h"
+#include "ui/tools/input_calib_dialog.h"
+#include "ui/tools/output_calib_dialog.h"
+#include "ui/tools/up_down_edit.h"
 
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
+#include "core/link/comm_interface.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
 #include "scripted_ui_host.h"
 
 #include <QAbstractSpinBox>

@@ -1,11 +1,11 @@
 // The loop test dialog on Qt's offscreen platform: the three answers, the
 // value's reading and the two messages that keep the dialog open.
-#include "tools/loop_dialog.h"
+#include "ui/tools/loop_dialog.h"
 
 #include "../modal_driver.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
 #include "scripted_ui_host.h"
 
 #include <QLineEdit>

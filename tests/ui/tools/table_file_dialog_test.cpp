@@ -1,13 +1,13 @@
 // The user table dialog on Qt's offscreen platform: the preview of the
 // working copy, Open and Save through the file dialog, and what reaches the
 // caller's table.
-#include "tools/table_file_dialog.h"
+#include "ui/tools/table_file_dialog.h"
 
 #include "../modal_driver.h"
-#include "instruments/graph.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
-#include "resources/template_builder.h"
+#include "ui/instruments/graph.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
+#include "ui/resources/template_builder.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
 

@@ -2,12 +2,12 @@
 // dialogs and sends what they answer, against the instrument simulator.
 #include "../modal_driver.h"
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
-#include "model/par_kt5rs.h"
-#include "resources/qt_ui_host.h"
-#include "resources/template_builder.h"
-#include "tools/loop_dialog.h"
-#include "tools/output_calib_dialog.h"
+#include "core/link/comm_interface.h"
+#include "core/model/par_kt5rs.h"
+#include "ui/resources/qt_ui_host.h"
+#include "ui/resources/template_builder.h"
+#include "ui/tools/loop_dialog.h"
+#include "ui/tools/output_calib_dialog.h"
 
 #include <QLineEdit>
 #include <QPushButton>

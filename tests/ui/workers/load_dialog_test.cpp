@@ -1,13 +1,13 @@
 // The progress window of a whole-set transfer on Qt's offscreen platform,
 // against the instrument simulator, with the questions answered by a script.
-#include "workers/load_dialog.h"
+#include "ui/workers/load_dialog.h"
 
 #include "kt5rs_simulator.h"
-#include "link/comm_interface.h"
-#include "link/port_map.h"
-#include "model/par_kt5rs.h"
-#include "resources/string_ids.h"
-#include "resources/strings.h"
+#include "core/link/comm_interface.h"
+#include "core/link/port_map.h"
+#include "core/model/par_kt5rs.h"
+#include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
 
