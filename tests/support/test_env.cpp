@@ -5,6 +5,37 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#ifdef _WIN32
+#include <random>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+int setenv(const char *name, const char *value, int) { return _putenv_s(name, value); }
+int unsetenv(const char *name) { return _putenv_s(name, ""); }
+
+// A new folder of a random name; the Windows runtime has no mkdtemp.
+char *mkdtemp(char *tmpl) {
+  std::string path(tmpl);
+  const std::size_t x = path.rfind("XXXXXX");
+  if (x == std::string::npos)
+    return nullptr;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    for (std::size_t i = 0; i < 6; ++i)
+      path[x + i] = "abcdefghijklmnopqrstuvwxyz0123456789"[random() % 36];
+    std::error_code ec;
+    if (std::filesystem::create_directory(path, ec)) {
+      path.copy(tmpl, path.size());
+      return tmpl;
+    }
+  }
+  return nullptr;
+}
+#endif
+
+} // namespace
 
 ScopedTestHome::ScopedTestHome() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "vela-test-XXXXXX").string();

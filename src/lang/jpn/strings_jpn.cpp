@@ -165,10 +165,16 @@ const TemplateCaptionTable kCaptionTable{kCaptions, std::size(kCaptions)};
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) const StringTable *VelaStringTable() {
+#ifdef _WIN32
+#define VELA_EXPORT __declspec(dllexport)
+#else
+#define VELA_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" VELA_EXPORT const StringTable *VelaStringTable() {
   return &kJapaneseTable;
 }
 
-extern "C" __attribute__((visibility("default"))) const TemplateCaptionTable *VelaTemplateCaptions() {
+extern "C" VELA_EXPORT const TemplateCaptionTable *VelaTemplateCaptions() {
   return &kCaptionTable;
 }
