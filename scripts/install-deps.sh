@@ -3,10 +3,14 @@
 # The Japanese font lets the Japanese window show its texts on a fresh machine.
 # The second group builds and checks the Debian package (scripts/package.sh,
 # scripts/package-check.sh); the tests read JSON with python3.
+# --windows: the cross compiler and wine for the Windows build and its tests instead.
 set -euo pipefail
 pkgs=(g++ cmake make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
       poppler-utils fonts-ipafont-gothic
       python3 dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xdg-utils man-db bash-completion)
+if [ "${1:-}" = "--windows" ]; then
+  pkgs=(g++-mingw-w64-x86-64-posix wine wine64 cmake make libgtest-dev libgmock-dev)
+fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
