@@ -5,6 +5,7 @@
 #include "core/link/comm_interface.h"
 #include "core/link/port_enum.h"
 #include "core/model/compare_rows.h"
+#include "core/model/config_load.h"
 #include "core/model/par_kt5rs.h"
 #include "core/model/parameter_exception.h"
 #include "core/resources/language_module.h"
@@ -94,17 +95,6 @@ void Upload(CCommInterface &comm, CParBase &model) {
     PrintMessage(report);
 }
 
-std::unique_ptr<CParBase> LoadConfigFile(const CParBase &model, const std::string &path) {
-  // The profile reader takes a missing file as an empty one, which would be
-  // reported as a file of another model; say what really went wrong.
-  if (!std::ifstream(path, std::ios::binary).is_open())
-    throw CParameterException(IDS_LOAD_FILE_FAILED, LoadString(IDS_LOAD_FILE_FAILED) + " (" + path + ")");
-  auto file = model.Clone();
-  file->CopyFrom(model);
-  file->LoadFile(path);
-  return file;
-}
-
 void PrintCompare(const CompareRows &result) {
   for (const auto &row : result.rows) {
     if (!row.differs)
@@ -154,7 +144,7 @@ int CmdUpload(const CliOptions &options) {
 int CmdDownload(const CliOptions &options) {
   CParKT5RS model;
   // Nothing reaches the instrument unless the whole file was taken.
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   int result = kExitDone;
   CDeviceSession session(options);
   // The backup is what the instrument held before anything was written; a
@@ -186,7 +176,7 @@ int CmdDownload(const CliOptions &options) {
 
 int CmdCompare(const CliOptions &options) {
   CParKT5RS model;
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   auto device = file->Clone();
   WithDevice(options, [&](CCommInterface &comm) { RunTransfer(comm, *device, true); });
   const CompareRows rows = BuildCompareRows(*file, *device);
@@ -196,8 +186,8 @@ int CmdCompare(const CliOptions &options) {
 
 int CmdDiff(const CliOptions &options) {
   CParKT5RS model;
-  const auto a = LoadConfigFile(model, options.args[0]);
-  const auto b = LoadConfigFile(model, options.args[1]);
+  const auto a = LoadConfigCopy(model, options.args[0]);
+  const auto b = LoadConfigCopy(model, options.args[1]);
   const CompareRows rows = BuildCompareRows(*a, *b);
   PrintCompare(rows);
   return rows.differing > 0 ? kExitDifferent : kExitDone;
@@ -205,7 +195,7 @@ int CmdDiff(const CliOptions &options) {
 
 int CmdShow(const CliOptions &options) {
   CParKT5RS model;
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   // The device information never comes from a file.
   for (int block = 0; block < kDeviceInfoBlock && file->GetItemCount(block) > 0; ++block)
     for (int item = 0; item < file->GetItemCount(block); ++item)
