@@ -14,6 +14,7 @@
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
+#include "core/workers/live_poll.h"
 
 #include "kt5rs_simulator.h"
 
@@ -271,17 +272,12 @@ std::string TimeStamp() {
   return text;
 }
 
-// The poller's cycle: group 1, then input value, input %, output %, output value.
+// The poller's cycle. A reply that is not one number alone gives an empty
+// field, never the number it starts with.
 std::string PollCycle(CCommInterface &comm) {
-  static const char *const kItems[] = {"I04\r", "I05\r", "I03\r", "I02\r"};
-  std::string reply;
-  comm.Transact("G01\r", reply);
   std::string line = TimeStamp();
-  for (const char *item : kItems) {
-    comm.Transact(item, reply);
-    comm.Transact("D\r", reply);
-    line += ',' + CsvField(LiveField(reply));
-  }
+  PollLiveValues(comm, kLiveReplyTimeoutMs,
+                 [&](int, const LiveReading &reading) { line += ',' + CsvField(reading.number); });
   return line;
 }
 
@@ -298,9 +294,8 @@ int CmdMonitor(const CliOptions &options) {
       model.VerifyDeviceModel(comm);
       checked = true;
       std::cout << "time";
-      // Blocks 1 to 4 are the four live values in polling order.
-      for (int block = 1; block <= 4; ++block)
-        std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + block));
+      for (const LiveItem &live : kLiveItems)
+        std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + live.block));
       std::cout << std::endl;
     }
     while (!g_interrupted && (options.count < 0 || done < options.count)) {
