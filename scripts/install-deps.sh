@@ -7,7 +7,7 @@
 set -euo pipefail
 pkgs=(g++ cmake make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
       poppler-utils fonts-ipafont-gothic
-      python3 dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xdg-utils man-db bash-completion)
+      python3 dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xdg-utils man-db bash-completion xdotool)
 if [ "${1:-}" = "--windows" ]; then
   pkgs=(g++-mingw-w64-x86-64-posix wine wine64 cmake make libgtest-dev libgmock-dev)
 fi
