@@ -3,7 +3,7 @@
 #include "cli_support.h"
 
 #include "core/link/comm_interface.h"
-#include "core/link/port_enum.h"
+#include "core/platform/com_ports.h"
 #include "core/model/compare_rows.h"
 #include "core/model/par_kt5rs.h"
 #include "core/model/parameter_exception.h"

@@ -4,15 +4,8 @@
 #include "core/platform/number_text.h"
 #include "core/resources/ui_host.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
-#if defined(__linux__)
-#include <sys/eventfd.h>
-#endif
 
 using namespace std::chrono_literals;
 
@@ -26,32 +19,14 @@ constexpr const char *ItemCommands[CUpdateIOThread::LiveCount] = {"I04\r", "I05\
 
 } // namespace
 
-CUpdateIOThread::CUpdateIOThread() {
-#if defined(__linux__)
-  m_abortReadFd = m_abortWriteFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-#else
-  int fds[2];
-  if (::pipe(fds) == 0) {
-    for (int fd : fds) {
-      ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    }
-    m_abortReadFd = fds[0];
-    m_abortWriteFd = fds[1];
-  }
-#endif
-}
+CUpdateIOThread::CUpdateIOThread() = default;
 
 CUpdateIOThread::~CUpdateIOThread() {
   Stop();
-  // An interface still attached must not keep polling a descriptor that is
-  // about to be closed (and may be reused for something else).
+  // An interface still attached must not keep watching a signal that is
+  // about to go.
   if (CCommInterface *protocol = m_protocol.load())
-    protocol->Serial().SetAbortFd(-1);
-  if (m_abortReadFd >= 0)
-    ::close(m_abortReadFd);
-  if (m_abortWriteFd >= 0 && m_abortWriteFd != m_abortReadFd)
-    ::close(m_abortWriteFd);
+    protocol->Serial().SetAbortSignal(nullptr);
 }
 
 void CUpdateIOThread::Start() {
@@ -67,15 +42,7 @@ void CUpdateIOThread::RequestStop() {
       return;
   }
   m_stopSignal.notify_all();
-  if (m_abortWriteFd >= 0) {
-#if defined(__linux__)
-    const std::uint64_t one = 1;
-    [[maybe_unused]] ssize_t n = ::write(m_abortWriteFd, &one, sizeof one);
-#else
-    const char one = 1;
-    [[maybe_unused]] ssize_t n = ::write(m_abortWriteFd, &one, 1);
-#endif
-  }
+  m_abort.Raise();
 }
 
 void CUpdateIOThread::Stop() {
@@ -111,9 +78,9 @@ bool CUpdateIOThread::SetProtocol(CCommInterface *protocol) {
   if (old == protocol)
     return true;
   if (old)
-    old->Serial().SetAbortFd(-1);
+    old->Serial().SetAbortSignal(nullptr);
   if (protocol)
-    protocol->Serial().SetAbortFd(m_abortReadFd);
+    protocol->Serial().SetAbortSignal(&m_abort);
   m_protocol.store(protocol);
   return true;
 }
