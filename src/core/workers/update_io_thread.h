@@ -9,6 +9,7 @@
 
 #include "core/platform/abort_signal.h"
 #include "core/workers/link_mutex.h"
+#include "core/workers/live_poll.h"
 
 #include <array>
 #include <atomic>
@@ -22,7 +23,7 @@ class CCommInterface;
 
 class CUpdateIOThread {
 public:
-  static constexpr int LiveCount = 4;
+  static constexpr int LiveCount = kLiveCount;
 
   CUpdateIOThread();
   ~CUpdateIOThread(); // stops the thread
@@ -82,7 +83,6 @@ public:
 private:
   void Run();
   void RunCycle();
-  void Poll(CCommInterface &protocol, const char *itemCommand, int index);
   void Pause(std::chrono::milliseconds duration);
   bool StopRequested() const { return m_stopRequested.load(); }
 
@@ -97,7 +97,7 @@ private:
   std::atomic<unsigned long> m_cycles{0};
 
   std::atomic<std::chrono::milliseconds> m_lockTimeout{std::chrono::milliseconds(5000)};
-  std::atomic<unsigned> m_transactTimeoutMs{1000};
+  std::atomic<unsigned> m_transactTimeoutMs{kLiveReplyTimeoutMs};
 
   std::atomic<bool> m_stopRequested{false};
   std::mutex m_stopMutex;
