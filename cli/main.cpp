@@ -5,7 +5,7 @@
 #include "script_commands.h"
 
 #include "core/link/comm_interface.h"
-#include "core/link/port_enum.h"
+#include "core/platform/com_ports.h"
 #include "core/model/compare_rows.h"
 #include "core/model/config_load.h"
 #include "core/model/par_kt5rs.h"
