@@ -15,6 +15,10 @@
 #include <map>
 #include <thread>
 #include <unistd.h>
+#ifdef _WIN32
+#include <filesystem>
+#include <random>
+#endif
 
 namespace {
 
@@ -324,11 +328,25 @@ void RunTransfer(CCommInterface &comm, CParBase &model, bool upload) {
 }
 
 std::string MakeTempFolder() {
+#ifdef _WIN32
+  // The user's temporary folder is the user's own on Windows.
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path base = fs::temp_directory_path(ec);
+  std::random_device random;
+  for (int attempt = 0; !ec && attempt < 100; ++attempt) {
+    const fs::path folder = base / ("vela-cli-" + std::to_string(random()));
+    if (fs::create_directory(folder, ec))
+      return folder.string();
+  }
+  throw CException(IDS_SAVE_FILE_FAILED);
+#else
   const char *base = std::getenv("TMPDIR");
   std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/vela-cli-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr)
     throw CException(IDS_SAVE_FILE_FAILED);
   return pattern;
+#endif
 }
 
 bool ParseSelection(const CParBase &model, const std::string &text, Selection &sel, bool blockAllowed) {

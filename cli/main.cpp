@@ -18,7 +18,7 @@
 #include "core/resources/ui_host.h"
 #include "core/workers/live_poll.h"
 
-#include "kt5rs_simulator.h"
+#include "simulated_instrument.h"
 
 #include <chrono>
 #include <csignal>
@@ -37,12 +37,9 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 void OnInterrupt(int) { g_interrupted = 1; }
 
-// The instrument of --simulate lives as long as the command.
-std::unique_ptr<CKT5RSSimulator> g_simulator;
-
 void OpenPort(CCommInterface &comm, const CliOptions &options) {
-  if (g_simulator) {
-    comm.OpenDevice(g_simulator->DevicePath());
+  if (const std::string simulated = SimulatedInstrumentDevice(); !simulated.empty()) {
+    comm.OpenDevice(simulated);
     return;
   }
   int number = 0;
@@ -255,7 +252,11 @@ std::string TimeStamp() {
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &seconds);
+#else
   gmtime_r(&seconds, &utc);
+#endif
   char text[80];
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900, utc.tm_mon + 1,
                 utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, static_cast<int>(millis));
@@ -339,12 +340,8 @@ int main(int argc, char **argv) {
 
   int status = kExitDone;
   try {
-    if (options.simulate) {
-      SimOptions sim;
-      sim.registerPort = false;
-      g_simulator = std::make_unique<CKT5RSSimulator>(sim);
-      g_simulator->Start();
-    }
+    if (options.simulate)
+      StartSimulatedInstrument();
     status = Dispatch(options);
   } catch (const CException &e) {
     PrintMessage(e.GetErrorMessage());
@@ -353,7 +350,7 @@ int main(int argc, char **argv) {
     PrintMessage(e.what());
     status = kExitParameter;
   }
-  g_simulator.reset();
+  StopSimulatedInstrument();
   SetUIHost(nullptr);
   return status;
 }

@@ -4,7 +4,7 @@
 #include "output.h"
 
 #include "core/link/comm_interface.h"
-#include "core/link/port_enum.h"
+#include "core/platform/com_ports.h"
 #include "core/model/par_describe.h"
 #include "core/model/par_kt5rs.h"
 #include "core/resources/exception.h"
@@ -13,8 +13,10 @@
 
 #include <fstream>
 #include <sstream>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#endif
 
 namespace {
 
@@ -26,6 +28,12 @@ constexpr unsigned kProbeTimeoutMs = 300;
 // programs take (flock on the device, listed in /proc/locks) or a UUCP lock
 // file. Found without opening the device, which could disturb its owner.
 bool IsHeldByAnother(const std::string &device) {
+#ifdef _WIN32
+  // A COM port is opened exclusively: one that another program holds fails
+  // the probe's open and is not taken for an instrument.
+  (void)device;
+  return false;
+#else
   struct stat st {};
   if (::stat(device.c_str(), &st) != 0)
     return false;
@@ -48,6 +56,7 @@ bool IsHeldByAnother(const std::string &device) {
       return true;
   }
   return false;
+#endif
 }
 
 bool AnswersAsKT5RS(const CPortRecord &port) {

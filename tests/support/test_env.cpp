@@ -12,9 +12,6 @@
 namespace {
 
 #ifdef _WIN32
-int setenv(const char *name, const char *value, int) { return _putenv_s(name, value); }
-int unsetenv(const char *name) { return _putenv_s(name, ""); }
-
 // A new folder of a random name; the Windows runtime has no mkdtemp.
 char *mkdtemp(char *tmpl) {
   std::string path(tmpl);

@@ -1,7 +1,14 @@
 // Test surroundings that never touch the user's real settings or port map.
 #pragma once
 
+#include <cstdlib>
 #include <string>
+
+#ifdef _WIN32
+// The POSIX names of the environment calls, for the tests' own use.
+inline int setenv(const char *name, const char *value, int) { return _putenv_s(name, value); }
+inline int unsetenv(const char *name) { return _putenv_s(name, ""); }
+#endif
 
 // A fresh temporary folder, removed with everything in it at the end of the
 // scope. While it lives, XDG_CONFIG_HOME points into it.

@@ -5,6 +5,13 @@
 
 #include <string>
 
+// The file name ending of a loadable library on this system.
+#ifdef _WIN32
+#define VELA_LIBRARY_SUFFIX ".dll"
+#else
+#define VELA_LIBRARY_SUFFIX ".so"
+#endif
+
 class CDynLib {
 public:
   CDynLib() = default;

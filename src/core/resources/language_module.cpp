@@ -1,6 +1,7 @@
 #include "core/resources/language_module.h"
 
 #include "core/resources/dialog_templates.h"
+#include "core/platform/dynlib.h"
 #include "core/platform/exe_path.h"
 #include "core/resources/settings_store.h"
 #include "core/resources/strings.h"
@@ -14,7 +15,7 @@ namespace {
 
 constexpr LanguageRow kLanguages[kLanguageCount] = {
     {"English", nullptr, kLocaleUserDefault, CodePage::CP1252, "C"},
-    {"Japanese", "VELA_jpn.so", kLocaleJapanese, CodePage::CP932, "ja_JP"},
+    {"Japanese", "VELA_jpn" VELA_LIBRARY_SUFFIX, kLocaleJapanese, CodePage::CP932, "ja_JP"},
 };
 
 constexpr const char *kSection = "Lang";

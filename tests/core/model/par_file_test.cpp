@@ -9,7 +9,9 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -33,7 +35,7 @@ private:
 };
 
 // Entries of the test folder besides its own config folder.
-long FilesIn(const std::string &folder) {
+[[maybe_unused]] long FilesIn(const std::string &folder) {
   long count = 0;
   for (const auto &entry : fs::directory_iterator(folder))
     count += entry.path().filename() != "config";
@@ -289,6 +291,7 @@ TEST(ConfigFile, DeviceTextsAreWrittenInTheLinkCodePage) {
   EXPECT_NE(ReadWholeFile(home.File("jp.cfg")).find("P3=\x83\x7C\x83\x93\x83\x76\r\n"), std::string::npos);
 }
 
+#ifndef _WIN32 // a full disk is made with a file size limit, and the reason is the C library's text
 TEST(ConfigFile, FailedSaveIsReportedWithItsReasonAndKeepsTheOldFile) {
   ScopedTestHome home;
   CParKT5RS m;
@@ -314,3 +317,4 @@ TEST(ConfigFile, FailedSaveIsReportedWithItsReasonAndKeepsTheOldFile) {
   EXPECT_EQ(ReadWholeFile(path), old);
   EXPECT_EQ(FilesIn(home.Path()), 1);
 }
+#endif

@@ -11,17 +11,21 @@
 
 namespace {
 
-const std::string kJpn = std::string(VELA_BIN_DIR) + "/VELA_jpn.so";
+const std::string kJpn = std::string(VELA_BIN_DIR) + "/VELA_jpn" VELA_LIBRARY_SUFFIX;
 using StringTableFn = const StringTable *();
 
 TEST(ExePath, NamesThisTestProgram) {
   std::string path = ExecutablePath();
   ASSERT_FALSE(path.empty());
-  EXPECT_EQ(path.front(), '/');
+  EXPECT_TRUE(std::filesystem::path(path).is_absolute());
   EXPECT_TRUE(std::filesystem::is_regular_file(path));
   EXPECT_EQ(ExecutableBaseName(), "core_dynlib_test");
   EXPECT_EQ(ExecutableDir(), std::filesystem::path(path).parent_path().string());
+#ifdef _WIN32
+  EXPECT_EQ(ExecutableDir() + "\\" + ExecutableBaseName() + ".exe", path);
+#else
   EXPECT_EQ(ExecutableDir() + "/" + ExecutableBaseName(), path);
+#endif
 }
 
 TEST(DynLib, OpensByPathAndFindsTheExports) {

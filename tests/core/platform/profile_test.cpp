@@ -6,8 +6,16 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
+#endif
+#ifndef _WIN32
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
+#endif
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -15,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Entries of the test folder besides its own config folder.
-long FilesIn(const std::string &folder) {
+[[maybe_unused]] long FilesIn(const std::string &folder) {
   long count = 0;
   for (const auto &entry : fs::directory_iterator(folder))
     count += entry.path().filename() != "config";
@@ -117,6 +125,7 @@ TEST(Profile, SingleEntryCallsReadAndUpdateTheFile) {
   EXPECT_EQ(ReadProfileValue("S", "B", "", 511, path), "2");
 }
 
+#ifndef _WIN32 // POSIX permission bits
 TEST(Profile, SaveReplacesThroughATemporaryFileAndKeepsPermissions) {
   ScopedTestHome home;
   const std::string path = home.File("keep.cfg");
@@ -131,6 +140,7 @@ TEST(Profile, SaveReplacesThroughATemporaryFileAndKeepsPermissions) {
   // Nothing is left beside it.
   EXPECT_EQ(FilesIn(home.Path()), 1);
 }
+#endif
 
 TEST(Profile, SaveThroughASymbolicLinkReplacesItsTarget) {
   ScopedTestHome home;
@@ -144,6 +154,7 @@ TEST(Profile, SaveThroughASymbolicLinkReplacesItsTarget) {
   EXPECT_EQ(ReadWholeFile(home.File("real/set.cfg")), "[A]\r\nB=C\r\n");
 }
 
+#ifndef _WIN32 // a full disk is made with a file size limit, and the reason is the C library's text
 TEST(Profile, FailedSaveLeavesThePreviousFileWholeAndSaysWhy) {
   ScopedTestHome home;
   CProfileFile file;
@@ -176,6 +187,7 @@ TEST(Profile, FailedSaveLeavesThePreviousFileWholeAndSaysWhy) {
   EXPECT_EQ(ReadWholeFile(path), "[HEAD]\r\nMODEL=KT5RS\r\n");
   EXPECT_EQ(FilesIn(home.Path()), 1);
 }
+#endif
 
 TEST(Profile, OversizedFileIsNotRead) {
   ScopedTestHome home;

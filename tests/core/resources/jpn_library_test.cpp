@@ -19,7 +19,7 @@ namespace {
 class JpnLibrary : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(m_lib.Open(std::string(VELA_BIN_DIR) + "/VELA_jpn.so")) << m_lib.Error();
+    ASSERT_TRUE(m_lib.Open(std::string(VELA_BIN_DIR) + "/VELA_jpn" VELA_LIBRARY_SUFFIX)) << m_lib.Error();
     auto *strings = m_lib.Function<const StringTable *()>("VelaStringTable");
     auto *captions = m_lib.Function<const TemplateCaptionTable *()>("VelaTemplateCaptions");
     ASSERT_TRUE(strings && captions);

@@ -1,6 +1,7 @@
 // Choosing and loading the display language: automatic choice from the
 // user's locale, the stored choice, and a Japanese library that is present,
 // missing, broken or only reachable through the working folder.
+#include "core/platform/dynlib.h"
 #include "locale_env.h"
 #include "core/platform/codepage.h"
 #include "core/resources/dialog_templates.h"
@@ -163,7 +164,7 @@ TEST_F(LanguageModuleTest, MissingLibraryIsReportedOncePerLoadAndEnglishStays) {
 
 TEST_F(LanguageModuleTest, BrokenLibraryIsReportedLikeAMissingOne) {
   ScopedLocaleEnv env(nullptr, nullptr, "de_DE.UTF-8");
-  WriteWholeFile(m_home.File("VELA_jpn.so"), "\x7f"
+  WriteWholeFile(m_home.File("VELA_jpn" VELA_LIBRARY_SUFFIX), "\x7f"
                                              "ELF but not really");
   CLanguageModule lang(m_store, m_home.Path());
   lang.Initialise();

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "test_env.h"
+
 // Sets the three locale variables for one test and restores them after.
 class ScopedLocaleEnv {
 public:

@@ -8,7 +8,9 @@
 
 #include <csignal>
 #include <filesystem>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -76,6 +78,7 @@ TEST(TableFile, RefusesBadStructureAndTooManyPoints) {
   EXPECT_EQ(ReadFailure(path), IDS_TABLE_BAD_STRUCTURE);
 }
 
+#ifndef _WIN32 // a full disk is made with a file size limit
 TEST(TableFile, AFailedWriteKeepsThePreviousFile) {
   ScopedTestHome home;
   const std::string path = home.File("t.txt");
@@ -111,5 +114,6 @@ TEST(TableFile, AFailedWriteKeepsThePreviousFile) {
   for (const auto &entry : std::filesystem::directory_iterator(home.Path()))
     EXPECT_EQ(entry.path().extension(), entry.is_directory() ? "" : ".txt") << entry.path();
 }
+#endif
 
 } // namespace
