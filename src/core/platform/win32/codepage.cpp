@@ -62,6 +62,13 @@ std::string CodePageToUtf8(std::string_view bytes, CodePage cp) {
       bytes.remove_prefix(1);
       continue;
     }
+    // Windows decodes the five holes of CP1252 as C1 controls; they are no
+    // characters of the code page, and the program reads them as on Linux.
+    if (cp == CodePage::CP1252 && (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)) {
+      out += kReplacement;
+      bytes.remove_prefix(1);
+      continue;
+    }
     std::size_t length = IsLeadByte(cp, b) && bytes.size() >= 2 ? 2 : 1;
     wchar_t wide[2];
     int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(length), wide, 2);
