@@ -27,8 +27,9 @@ case "${1:-}" in
       "$WINE" wineboot --init >/dev/null 2>&1
       "$WINESERVER" -w
     fi
-    # -p: the server stays when the last program ends, until --stop.
-    "$WINESERVER" -p >/dev/null 2>&1
+    # -p: the server stays when the last program ends, until --stop. It fails
+    # when one is already running for the prefix, which is as good.
+    "$WINESERVER" -p >/dev/null 2>&1 || true
     ;;
   --stop)
     "$WINESERVER" -k >/dev/null 2>&1 || true
