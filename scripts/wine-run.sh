@@ -30,6 +30,9 @@ case "${1:-}" in
     # -p: the server stays when the last program ends, until --stop. It fails
     # when one is already running for the prefix, which is as good.
     "$WINESERVER" -p >/dev/null 2>&1 || true
+    # The first program of a server starts wine's own services; let that
+    # happen here rather than inside the first test's time.
+    "$WINE" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
     ;;
   --stop)
     "$WINESERVER" -k >/dev/null 2>&1 || true
