@@ -281,19 +281,41 @@ std::string TimeStamp() {
   return text;
 }
 
+// One polling cycle as a CSV row, and the first reply of it that the
+// instrument would not have sent.
+struct PolledRow {
+  std::string line;
+  bool anyValue = false;
+  int faultId = 0; // 301, 302 or 303 as the command warrants; 0 when all were well formed
+};
+
 // The poller's cycle: group 1, then input value, input %, output %, output value.
-std::string PollCycle(CCommInterface &comm) {
+PolledRow PollCycle(CCommInterface &comm) {
   static const char *const kItems[] = {"I04\r", "I05\r", "I03\r", "I02\r"};
+  PolledRow row;
+  auto note = [&](bool wellFormed, int id) {
+    if (!wellFormed && row.faultId == 0)
+      row.faultId = id;
+  };
   std::string reply;
   comm.Transact("G01\r", reply);
-  std::string line = TimeStamp();
+  note(reply.starts_with("Denter item"), IDS_INVALID_G_RESPONSE);
+  row.line = TimeStamp();
   for (const char *item : kItems) {
     comm.Transact(item, reply);
+    note(reply.starts_with('D'), IDS_INVALID_I_RESPONSE);
     comm.Transact("D\r", reply);
-    line += ',' + CsvField(LiveField(reply));
+    note(reply.starts_with('D'), IDS_INVALID_D_RESPONSE);
+    const std::string field = LiveField(reply);
+    row.anyValue = row.anyValue || !field.empty();
+    row.line += ',' + CsvField(field);
   }
-  return line;
+  return row;
 }
+
+// Garbled cycles in a row after which the line is taken for broken: one bad
+// reply among good ones is line noise, a run of cycles without any value is not.
+constexpr int kGarbledCyclesToStop = 3;
 
 int CmdMonitor(const CliOptions &options) {
   std::signal(SIGINT, OnInterrupt);
@@ -313,9 +335,14 @@ int CmdMonitor(const CliOptions &options) {
         std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + block));
       std::cout << std::endl;
     }
+    int garbled = 0;
     while (!g_interrupted && (options.count < 0 || done < options.count)) {
-      std::cout << PollCycle(comm) << std::endl;
+      const PolledRow row = PollCycle(comm);
+      std::cout << row.line << std::endl;
       ++done;
+      garbled = !row.anyValue && row.faultId != 0 ? garbled + 1 : 0;
+      if (garbled == kGarbledCyclesToStop)
+        throw CCommInterfaceException(row.faultId);
       if (options.intervalMs > 0 && (options.count < 0 || done < options.count))
         std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     }
