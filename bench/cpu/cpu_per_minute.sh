@@ -72,10 +72,17 @@ measure() {
 # G01 commands the simulator took since line $1 of its log: one a cycle.
 cycles_since() { tail -n +"$1" "$work/sim.log" | grep -c '> G01' || true; }
 start_window() {
-  "$bin/vela" >/dev/null 2>&1 &
+  "$bin/vela" >>"$work/vela.log" 2>&1 &
   vela=$!
   pids+=($vela)
-  xdotool search --sync --onlyvisible --name "CFG Version" >/dev/null
+  for _ in $(seq 300); do
+    wid=$(xdotool search --onlyvisible --pid "$vela" --name "CFG Version" 2>/dev/null | head -1 || true)
+    [ -n "$wid" ] && return
+    sleep 0.1
+  done
+  echo "cpu_per_minute: the window did not show" >&2
+  cat "$work/vela.log" >&2
+  exit 1
 }
 
 # Offline: the window at rest, after it has settled.
@@ -94,7 +101,6 @@ printf '[Settings]\nCOMPort=%s\n' "$com" >"$XDG_CONFIG_HOME/VANTORIX/vela.conf"
 # Online: Connect (Alt+C), take the port the dialog offers (Enter), wait for
 # the upload to end and the polling to begin.
 start_window
-wid=$(xdotool search --onlyvisible --name "CFG Version" | head -1)
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
 sleep 1
 xdotool key alt+c
