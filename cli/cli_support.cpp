@@ -134,8 +134,10 @@ Choice parameters take the choice code or its text (in any letter case).
 Checks that the instrument is a KT5RS, then prints a header line and per
 polling cycle an ISO 8601 UTC time stamp and the four live values (input
 value, input %, output %, output value) as CSV, until N cycles are done or
-Ctrl-C. A reply that is not a number gives an empty field. --interval is the
-pause between cycles (default 100 ms).
+Ctrl-C. A reply that is not a number gives an empty field. Three cycles in
+a row without any number, with replies the instrument does not send, stop the
+monitor with the message of the bad reply (exit 3). --interval is the pause
+between cycles (default 100 ms).
 )"},
 };
 

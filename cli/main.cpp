@@ -262,14 +262,27 @@ std::string TimeStamp() {
   return text;
 }
 
-// The poller's cycle. A reply that is not one number alone gives an empty
-// field, never the number it starts with.
-std::string PollCycle(CCommInterface &comm) {
-  std::string line = TimeStamp();
-  PollLiveValues(comm, kLiveReplyTimeoutMs,
-                 [&](int, const LiveReading &reading) { line += ',' + CsvField(reading.number); });
-  return line;
+// One polling cycle as a CSV row: a reply that is not one number alone gives
+// an empty field, never the number it starts with.
+struct PolledRow {
+  std::string line;
+  bool anyValue = false;
+  int faultId = 0; // the first reply the instrument would not have sent so, or 0
+};
+
+PolledRow PollCycle(CCommInterface &comm) {
+  PolledRow row;
+  row.line = TimeStamp();
+  row.faultId = PollLiveValues(comm, kLiveReplyTimeoutMs, [&](int, const LiveReading &reading) {
+    row.anyValue = row.anyValue || !reading.number.empty();
+    row.line += ',' + CsvField(reading.number);
+  });
+  return row;
 }
+
+// Garbled cycles in a row after which the line is taken for broken: one bad
+// reply among good ones is line noise, a run of cycles without any value is not.
+constexpr int kGarbledCyclesToStop = 3;
 
 int CmdMonitor(const CliOptions &options) {
   std::signal(SIGINT, OnInterrupt);
@@ -288,9 +301,14 @@ int CmdMonitor(const CliOptions &options) {
         std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + live.block));
       std::cout << std::endl;
     }
+    int garbled = 0;
     while (!g_interrupted && (options.count < 0 || done < options.count)) {
-      std::cout << PollCycle(comm) << std::endl;
+      const PolledRow row = PollCycle(comm);
+      std::cout << row.line << std::endl;
       ++done;
+      garbled = !row.anyValue && row.faultId != 0 ? garbled + 1 : 0;
+      if (garbled == kGarbledCyclesToStop)
+        throw CCommInterfaceException(row.faultId);
       if (options.intervalMs > 0 && (options.count < 0 || done < options.count))
         std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     }
