@@ -22,6 +22,7 @@
 #include "ui/workers/load_dialog.h"
 #include "core/workers/update_io_thread.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -354,9 +355,17 @@ void CVELADlg::Update(CObservable &source) {
     CloseTrendGraph();
 }
 
+bool CVELADlg::DialogOpen() const {
+  QWidget *modal = QApplication::activeModalWidget();
+  return modal && modal != this;
+}
+
 void CVELADlg::OnTimer() {
-  // A command in progress holds the line and answers its own failures.
-  if (m_poller && m_poller->GetError() && m_commandDepth == 0)
+  // A command in progress holds the line and answers its own failures. Any
+  // other dialog of the window (the chart's print or save dialog, a message)
+  // is answered first: a No over it would disconnect, and take away the
+  // chart, under a dialog still running. The question comes once it closes.
+  if (m_poller && m_poller->GetError() && m_commandDepth == 0 && !DialogOpen())
     AskAfterCommError();
   if (IsOnline()) {
     for (int i = 0; i < kLivePanels; ++i)

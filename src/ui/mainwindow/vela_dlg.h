@@ -139,6 +139,8 @@ private:
   void AddShortcut(int key, int buttonId, void (CVELADlg::*handler)());
   void OnTimer();
   void AskAfterCommError();
+  // A modal window other than the main window itself is open.
+  bool DialogOpen() const;
   void OnBlockStep(int step);
   void OnCellClicked(int row, int column);
   void OnEditRequested();

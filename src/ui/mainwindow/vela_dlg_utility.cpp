@@ -95,9 +95,10 @@ void CVELADlg::CloseTrendGraph() {
   if (!panel)
     return;
   m_graphPanel = nullptr;
-  // CLOSE notifies from inside its own click: the panel goes once that is over.
+  // CLOSE notifies from inside its own click, a disconnect may come while the
+  // panel's print or save dialog runs: the panel goes once that is over.
   panel->hide();
-  panel->deleteLater();
+  static_cast<CGraphCtrl *>(panel)->DeleteWhenIdle();
   ShowMainControls(true);
   if (m_list)
     m_list->setFocus();
