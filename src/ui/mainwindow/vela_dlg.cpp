@@ -101,9 +101,10 @@ CVELADlg::~CVELADlg() {
 void CVELADlg::AddShortcut(int key, int buttonId, void (CVELADlg::*handler)()) {
   auto *shortcut = new QShortcut(QKeySequence(Qt::ALT | key), this);
   connect(shortcut, &QShortcut::activated, this, [this, buttonId, handler] {
-    // Each key works only while its button does.
+    // Each key works only while its button does: not behind the chart, which
+    // hides the buttons but leaves them enabled.
     QPushButton *button = Button(buttonId);
-    if (!button || !button->isEnabled())
+    if (!button || !button->isVisible() || !button->isEnabled())
       return;
     if (buttonId == IDC_CONNECT) {
       button->toggle();

@@ -167,4 +167,28 @@ TEST_F(VelaDlgDialogsTest, ADisconnectUnderTheChartsPrintDialogTakesTheChartAway
   EXPECT_TRUE(dlg->List()->isVisible());
 }
 
+TEST_F(VelaDlgDialogsTest, TheKeysOfTheButtonsTheChartHidesDoNothing) {
+  auto dlg = OpenChart();
+  QPointer<CGraphCtrl> panel = dlg->GraphPanel();
+  m_sim->ResetWriteCounts();
+  // Any window a key opens would hold the key press: it is noted and closed.
+  QStringList opened;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+      opened << modal->metaObject()->className();
+      modal->reject();
+    }
+  });
+  watch.start(20);
+  for (Qt::Key key : {Qt::Key_C, Qt::Key_O, Qt::Key_S, Qt::Key_U, Qt::Key_D, Qt::Key_P, Qt::Key_L})
+    QTest::keyClick(dlg.get(), key, Qt::AltModifier);
+  QTest::qWait(300);
+  EXPECT_TRUE(opened.isEmpty()) << opened.join(' ').toStdString();
+  EXPECT_EQ(m_sim->WriteCounts().accepted + m_sim->WriteCounts().refused, 0);
+  EXPECT_TRUE(dlg->IsOnline());
+  EXPECT_EQ(dlg->GraphPanel(), panel.data());
+  EXPECT_TRUE(dlg->isVisible());
+}
+
 } // namespace
