@@ -61,7 +61,9 @@ bool CProfileFile::Load(const std::string &path) {
     return false;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kMaxFileSize)) {
+    const int reason = st.st_size > 0 ? EFBIG : errno;
     ::close(fd);
+    errno = reason;
     return false;
   }
   std::string bytes;
@@ -81,14 +83,18 @@ bool CProfileFile::Load(const std::string &path) {
       break;
     // The file may grow while it is read, or be no regular file at all.
     if (bytes.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
+      errno = EFBIG;
       ok = false;
       break;
     }
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
+  const int reason = errno;
   ::close(fd);
-  if (!ok)
+  if (!ok) {
+    errno = reason;
     return false;
+  }
   Parse(bytes);
   return true;
 }

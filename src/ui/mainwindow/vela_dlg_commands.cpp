@@ -294,7 +294,14 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
   try {
     copy->LoadFile(path);
   } catch (const CException &e) {
-    AfxMessageBox(e.GetErrorMessage(), MB_OK);
+    // A file that could not be read at all comes with the failure's own text
+    // above the reason: the reason is shown, the failure once after it.
+    std::string reason = e.GetErrorMessage();
+    const std::string failed = LoadString(IDS_LOAD_FILE_FAILED) + "\n";
+    const bool unread = e.GetId() == IDS_LOAD_FILE_FAILED && reason.rfind(failed, 0) == 0;
+    if (unread)
+      reason.erase(0, failed.size());
+    AfxMessageBox(reason, unread ? MB_ICONERROR : MB_OK);
     AfxMessageBox(IDS_LOAD_FILE_FAILED, MB_ICONERROR);
     return false;
   }
