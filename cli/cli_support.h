@@ -30,6 +30,8 @@ struct CliOptions {
   int intervalMs = 100;
   int retries = 0;
   int language = -1; // -1 from the user's locale, 0 English, 1 Japanese
+  bool json = false;  // --format json: one JSON document instead of rows
+  bool probe = false; // ports --probe
 };
 
 // -1 when the command should run; otherwise the exit status (help printed,
@@ -65,10 +67,6 @@ bool ParseSelection(const CParBase &model, const std::string &text, Selection &s
 // or its text (only what the list offers), everything else as text. Throws
 // the model's failure.
 void ApplyValue(CParBase &model, int block, int item, const std::string &value);
-
-// A live reply as the CSV shows it: the number after the D, or an empty
-// field when the reply holds anything but one number.
-std::string LiveField(const std::string &reply);
 
 // Quoted when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string &text);
