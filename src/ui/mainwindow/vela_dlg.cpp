@@ -524,9 +524,10 @@ void CVELADlg::Shutdown() {
 }
 
 void CVELADlg::closeEvent(QCloseEvent *event) {
-  if (m_commandDepth > 0) {
+  if (m_commandDepth > 0 || DialogOpen()) {
     // The command under way holds the link mutex and maybe an interface a
-    // transfer thread still uses: it ends first, then the window closes.
+    // transfer thread still uses, a dialog of the window runs in a loop of
+    // its own: they end first, then the window closes.
     event->ignore();
     m_closePending = true;
     WindDownCommand();

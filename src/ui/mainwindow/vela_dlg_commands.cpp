@@ -70,16 +70,20 @@ bool CVELADlg::RunCommand(const std::function<void()> &body, bool exclusive) {
 }
 
 void CVELADlg::WindDownCommand() {
-  // A close asked for during a command: every modal window of the command
+  // A close asked for during a command or over a dialog: every modal window
   // is closed as its user would close it (No, Cancel), except the progress
-  // window, whose transfer is left to end by itself.
-  if (!m_closePending || m_commandDepth == 0)
+  // window, whose transfer is left to end by itself; then the window closes.
+  if (!m_closePending)
     return;
   QWidget *modal = QApplication::activeModalWidget();
-  if (auto *transfer = qobject_cast<CLoadDialog *>(modal))
+  if (auto *transfer = qobject_cast<CLoadDialog *>(modal)) {
     transfer->Abandon();
-  else if (modal && modal != this)
+  } else if (modal && modal != this) {
     modal->close();
+  } else if (m_commandDepth == 0) {
+    close();
+    return;
+  }
   QTimer::singleShot(kWindDownMs, this, &CVELADlg::WindDownCommand);
 }
 
