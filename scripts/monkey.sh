@@ -71,6 +71,7 @@ sent_keys=0 sent_clicks=0 injected=0 starts=0 failure=""
 start_vela() {
   "$bin/vela" >>"$work/vela.log" 2>&1 &
   vela=$!
+  echo "$vela" >"$work/vela.pid"
   pids+=($vela)
   starts=$((starts + 1))
   for _ in $(seq 100); do
@@ -80,19 +81,39 @@ start_vela() {
   return 0
 }
 
-# The window answers while its main thread comes back to wait in the event
-# loop (poll); blocked on a lock or running on without it, it does not.
-answering_since=$(date +%s)
-check_answering() {
-  local wchan
-  wchan=$(cat "/proc/$vela/task/$vela/wchan" 2>/dev/null) || return 0
-  case "$wchan" in
-  *poll* | *select*) answering_since=$(date +%s) ;;
-  esac
-  [ $(($(date +%s) - answering_since)) -lt 5 ]
+# The window stops answering when its main thread stays blocked on a lock
+# (futex) or keeps running without rest. A sampler notes the last moment the
+# main thread was neither: waiting in the event loop, or merely waiting for
+# a processor on a loaded machine, which does not count against it.
+sampler() {
+  local pid wchan ticks last_ticks=0 last_at=0 now
+  while :; do
+    pid=$(cat "$work/vela.pid" 2>/dev/null)
+    wchan=$(cat "/proc/$pid/task/$pid/wchan" 2>/dev/null)
+    ticks=$(awk '{ print $14 + $15 }' "/proc/$pid/task/$pid/stat" 2>/dev/null)
+    now=$(date +%s%3N)
+    ticks=${ticks:-0}
+    # Less than half the time on a processor since the last sample, and not
+    # blocked on a lock: the thread is not stuck.
+    if [[ "$wchan" != *futex* ]] && [ $(((ticks - last_ticks) * 10 * 2)) -lt $((now - last_at)) ]; then
+      echo "$now" >"$work/answered.new" && mv -f "$work/answered.new" "$work/answered"
+    fi
+    last_ticks=$ticks last_at=$now
+    sleep 0.2
+  done
 }
+check_answering() {
+  local at=0
+  { read -r at <"$work/answered"; } 2>/dev/null
+  at=${at:-0}
+  [ "$at" -lt "$answering_since" ] && at=$answering_since
+  [ $(($(date +%s%3N) - at)) -lt 5000 ]
+}
+sampler &
+pids+=($!)
 
 start_vela
+answering_since=$(date +%s%3N)
 end=$(($(date +%s) + minutes * 60))
 while [ "$(date +%s)" -lt "$end" ]; do
   if ! kill -0 "$vela" 2>/dev/null; then
@@ -102,10 +123,15 @@ while [ "$(date +%s)" -lt "$end" ]; do
     # button may) is an ordinary end; a signal or a failure code is not.
     if [ "$status" -ne 0 ]; then failure="vela ended with status $status"; break; fi
     start_vela
-    answering_since=$(date +%s)
+    answering_since=$(date +%s%3N)
     continue
   fi
-  if ! check_answering; then failure="window not answering for 5 s"; break; fi
+  if ! check_answering; then
+    failure="window not answering for 5 s"
+    { cat "/proc/$vela/task/$vela/wchan"; echo; cat "/proc/$vela/task/$vela/stat"; echo
+      command -v gdb >/dev/null && gdb -p "$vela" -batch -ex "thread apply all bt 12" 2>&1; } >"$work/hang.txt"
+    break
+  fi
   if ls "$work"/sanitizer* >/dev/null 2>&1; then failure="sanitizer report"; break; fi
 
   roll=$((RANDOM % 100))
