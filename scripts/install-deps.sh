@@ -3,7 +3,7 @@
 # The Japanese font lets the Japanese window show its texts on a fresh machine.
 set -euo pipefail
 pkgs=(g++ cmake make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
-      poppler-utils fonts-ipafont-gothic)
+      poppler-utils fonts-ipafont-gothic libsqlite3-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

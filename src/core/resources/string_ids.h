@@ -145,3 +145,7 @@ inline constexpr int IDS_GRAPH_SAVE = 30400;
 inline constexpr int IDS_GRAPH_SAVE_FILTER = 30401;
 inline constexpr int IDS_GRAPH_SAVE_FAILED = 30402;
 inline constexpr int IDS_GRAPH_PRINT_FAILED = 30403;
+
+// History of the instruments
+inline constexpr int IDS_HISTORY_UNAVAILABLE = 30600; // %1 the system's reason
+inline constexpr int IDS_HISTORY_SET_ASIDE = 30601;   // %1 the damaged database's new name

@@ -133,6 +133,8 @@ const StringEntry kEnglish[] = {
     {30500, "The value must not contain a line break."},
     {30501, "Fine span adjustment cannot be calculated: the present reading equals Fine zero adjustment X."},
     {30502, "Fine adjustment cannot be calculated: 0% output equals 100% output."},
+    {30600, "The history of this instrument cannot be written (%1). The operation goes on without a record."},
+    {30601, "The history database was damaged. It has been kept as %1 and a new one has been started."},
 };
 
 const StringTable kEnglishTable{kEnglish, std::size(kEnglish)};
