@@ -526,24 +526,3 @@ int CParKT7W::GetProgress() const {
 }
 
 void CParKT7W::ResetProgress() { m_transferCount = 0; }
-
-std::string CParKT7W::GetUtilityLabel(int block, int slot) const {
-  static constexpr int kLabels[6][5] = {
-      {IDS_UT_CALIBRATE_INPUT, 0, 0, 0, 0},
-      {IDS_UT_FINE_ZERO, IDS_UT_FINE_SPAN, IDS_UT_FINE_RESET, IDS_UT_TREND_GRAPH, 0},
-      {IDS_UT_INPUT_0_CAL, IDS_UT_INPUT_100_CAL, IDS_UT_INPUT_CAL_RESET, IDS_UT_TREND_GRAPH, 0},
-      {IDS_UT_USER_TABLE, IDS_UT_TREND_GRAPH, 0, 0, 0},
-      {IDS_UT_OUTPUT_0_CAL, IDS_UT_OUTPUT_100_CAL, IDS_UT_OUTPUT_CAL_RESET, IDS_UT_TREND_GRAPH, 0},
-      {IDS_UT_OUT_FINE_ZERO, IDS_UT_OUT_FINE_SPAN, IDS_UT_OUT_FINE_RESET, IDS_UT_LOOP_TEST,
-       IDS_UT_CALIBRATE_OUTPUT},
-  };
-  if (block < 0 || block >= 6 || slot < 0 || slot >= 5)
-    return {};
-  const int id = kLabels[block][slot];
-  if (id == 0)
-    return {};
-  // The calibration procedures belong to the service mode.
-  if ((id == IDS_UT_CALIBRATE_INPUT || id == IDS_UT_CALIBRATE_OUTPUT) && !GetServiceFlag())
-    return {};
-  return LoadString(id);
-}

@@ -126,6 +126,9 @@ protected:
   void SetTagEditKind(int kind);
 
 private:
+  // The utility actions (par_kt7w_utility.cpp), one function each.
+  friend struct CParKT7WUtility;
+
   struct RefusedValue {
     int block;
     int item;

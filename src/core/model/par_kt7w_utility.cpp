@@ -6,8 +6,10 @@
 #include "core/model/par_kt7w.h"
 
 #include "core/link/comm_interface.h"
+#include "core/model/utility_actions.h"
 #include "core/platform/number_text.h"
 #include "core/resources/string_ids.h"
+#include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
 #include "core/tools/calibration.h"
 #include "core/tools/loop_test.h"
@@ -56,201 +58,267 @@ void CParKT7W::TakeUserTable(const CTableFile &table) {
   }
 }
 
-void CParKT7W::ExecuteUtility(CCommInterface *comm, int block, int slot) {
-  // A slot without a label (the service-mode procedures outside the service
-  // mode, a model without the procedure) has no action either.
-  if (GetUtilityLabel(block, slot).empty())
-    return;
-
+// The actions, one function each; the table at the end of the file says
+// which button runs which.
+struct CParKT7WUtility {
   // The value of a text as a decimal; a text that is not a number gives 0.
-  auto parse = [this](const std::string &text) {
-    const int value = ParseScaled(text);
-    MarkParsed();
+  static int Parse(CParKT7W &m, const std::string &text) {
+    const int value = m.ParseScaled(text);
+    m.MarkParsed();
     return value;
-  };
-  auto reread = [this, &comm](int first, int second = -1) {
-    ReadFromDevice(comm, first, -1);
-    if (second >= 0)
-      ReadFromDevice(comm, second, -1);
-  };
+  }
 
-  switch (block * 10 + slot) {
-  case 0: // Calibrate Input
-    if (!RequireOnline(comm))
+  static void Reread(CParKT7W &m, CCommInterface *comm, int first, int second = -1) {
+    m.ReadFromDevice(comm, first, -1);
+    if (second >= 0)
+      m.ReadFromDevice(comm, second, -1);
+  }
+
+  static void CalibrateInput(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
     UIHost().RunInputCalibration(*comm);
-    reread(0, 2);
-    return;
+    Reread(m, comm, 0, 2);
+  }
 
-  case 10: { // Fine Zero Adjustment against the true input value
+  // Fine zero adjustment against the true input value.
+  static void FineZero(CParKT7W &m, CCommInterface *comm) {
     std::string entered;
     if (!UIHost().AskValue(IDS_PROMPT_TRUE_INPUT, entered) || !CheckTypedValue(entered) ||
-        !RequireOnline(comm))
+        !m.RequireOnline(comm))
       return;
     comm->SelectItem(31);
     Send(*comm, "DZ" + entered + "\r");
-    reread(1);
-    return;
+    Reread(m, comm, 1);
   }
-  case 11: { // Fine Span Adjustment against the true input value
+
+  // Fine span adjustment against the true input value.
+  static void FineSpan(CParKT7W &m, CCommInterface *comm) {
     std::string entered;
-    if (!UIHost().AskValue(IDS_PROMPT_TRUE_INPUT, entered) || !RequireOnline(comm))
+    if (!UIHost().AskValue(IDS_PROMPT_TRUE_INPUT, entered) || !m.RequireOnline(comm))
       return;
     const std::string measured = comm->ReadItem(6);
-    const double divisor = static_cast<double>(parse(measured)) - m_fineZeroX;
+    const double divisor = static_cast<double>(Parse(m, measured)) - m.m_fineZeroX;
     if (divisor == 0) {
       AfxMessageBox(IDS_FINE_SPAN_NO_DIVISOR, MB_ICONERROR);
       return;
     }
     comm->SelectItem(31);
-    const double span = (static_cast<double>(parse(entered)) - m_fineZeroY) / divisor * 100;
+    const double span = (static_cast<double>(Parse(m, entered)) - m.m_fineZeroY) / divisor * 100;
     Send(*comm, "DS" + FormatFixed4(span) + "\r");
-    reread(1);
-    return;
+    Reread(m, comm, 1);
   }
-  case 12: // Reset Fine Adjustment
-    if (!RequireOnline(comm))
+
+  static void ResetFineAdjustment(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
     comm->SelectItem(31);
     Send(*comm, "DC\r");
-    reread(1);
-    return;
+    Reread(m, comm, 1);
+  }
 
-  case 20: { // 0% Input Calibration from the present reading
-    if (!RequireOnline(comm))
+  // 0 % input calibration from the present reading.
+  static void InputZeroCalibration(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
     const std::string reading = comm->ReadItem(4);
-    const int v = parse(reading);
-    if (v < InputRange().lowest || v > m_input100 - InputRange().minimumSpan)
+    const int v = Parse(m, reading);
+    if (v < m.InputRange().lowest || v > m.m_input100 - m.InputRange().minimumSpan)
       return;
-    WriteRangeHeld(*comm, 14, reading, GetValueString(2, 1), m_loopTest);
-    reread(2);
-    return;
+    WriteRangeHeld(*comm, 14, reading, m.GetValueString(2, 1), m.m_loopTest);
+    Reread(m, comm, 2);
   }
-  case 21: { // 100% Input Calibration from the present reading
-    if (!RequireOnline(comm))
+
+  // 100 % input calibration from the present reading.
+  static void InputFullCalibration(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
     const std::string reading = comm->ReadItem(4);
-    const int v = parse(reading);
-    if (v > InputRange().highest || v < m_input0 + InputRange().minimumSpan)
+    const int v = Parse(m, reading);
+    if (v > m.InputRange().highest || v < m.m_input0 + m.InputRange().minimumSpan)
       return;
-    WriteRangeHeld(*comm, 14, GetValueString(2, 0), reading, m_loopTest);
-    reread(2);
-    return;
+    WriteRangeHeld(*comm, 14, m.GetValueString(2, 0), reading, m.m_loopTest);
+    Reread(m, comm, 2);
   }
-  case 22: // Reset Input Calibration
-  case 42: // Reset Output Calibration
-    if (!RequireOnline(comm))
+
+  // The input and the output calibration reset alike, each at its own item.
+  static void ResetCalibration(CParKT7W &m, CCommInterface *comm, int item, int block) {
+    if (!m.RequireOnline(comm))
       return;
-    comm->SelectItem(block == 2 ? 16 : 17);
+    comm->SelectItem(item);
     Send(*comm, "DM\r");
     Send(*comm, "DC\r");
     Send(*comm, "DR\r");
-    reread(block);
-    return;
+    Reread(m, comm, block);
+  }
+  static void ResetInputCalibration(CParKT7W &m, CCommInterface *comm) { ResetCalibration(m, comm, 16, 2); }
+  static void ResetOutputCalibration(CParKT7W &m, CCommInterface *comm) { ResetCalibration(m, comm, 17, 4); }
 
-  case 30: { // User Table, offline too
-    CTableFile table = GetUserTable();
+  // The user table, offline too.
+  static void UserTable(CParKT7W &m, CCommInterface *comm) {
+    CTableFile table = m.GetUserTable();
     if (UIHost().RunTableDialog(table) != IDOK)
       return;
-    if (comm != nullptr && !CheckEditSwitch(*comm))
+    if (comm != nullptr && !m.CheckEditSwitch(*comm))
       return;
-    TakeUserTable(table);
+    m.TakeUserTable(table);
     if (comm != nullptr) {
-      WriteToDevice(*comm, 3, -1);
-      reread(3);
+      m.WriteToDevice(*comm, 3, -1);
+      Reread(m, comm, 3);
     }
-    return;
   }
 
-  case 40: { // 0% Output Calibration from the present output
-    if (!RequireOnline(comm))
+  // 0 % output calibration from the present output.
+  static void OutputZeroCalibration(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
     const std::string reading = comm->ReadItem(2);
-    const int v = parse(reading);
-    if (v < OutputRange().lowest || v > m_output100 - OutputRange().minimumSpan)
+    const int v = Parse(m, reading);
+    if (v < m.OutputRange().lowest || v > m.m_output100 - m.OutputRange().minimumSpan)
       return;
-    WriteRangeHeld(*comm, 12, reading, GetValueString(4, 1), m_loopTest);
-    reread(4);
-    return;
-  }
-  case 41: { // 100% Output Calibration from the present output
-    if (!RequireOnline(comm))
-      return;
-    const std::string reading = comm->ReadItem(2);
-    const int v = parse(reading);
-    if (v > OutputRange().highest || v < m_output0 + OutputRange().minimumSpan)
-      return;
-    WriteRangeHeld(*comm, 12, GetValueString(4, 0), reading, m_loopTest);
-    reread(4);
-    return;
+    WriteRangeHeld(*comm, 12, reading, m.GetValueString(4, 1), m.m_loopTest);
+    Reread(m, comm, 4);
   }
 
-  case 50:   // Fine Zero Adjustment of the output against a measurement
-  case 51: { // Fine Span Adjustment of the output
-    if (!RequireOnline(comm))
+  // 100 % output calibration from the present output.
+  static void OutputFullCalibration(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
-    const bool zero = slot == 0;
+    const std::string reading = comm->ReadItem(2);
+    const int v = Parse(m, reading);
+    if (v > m.OutputRange().highest || v < m.m_output0 + m.OutputRange().minimumSpan)
+      return;
+    WriteRangeHeld(*comm, 12, m.GetValueString(4, 0), reading, m.m_loopTest);
+    Reread(m, comm, 4);
+  }
+
+  // Fine zero or span adjustment of the output against a measurement.
+  static void OutputFineAdjustment(CParKT7W &m, CCommInterface *comm, bool zero) {
+    if (!m.RequireOnline(comm))
+      return;
     // The instrument drives its output to 0 % (or 100 %) while the user measures.
     comm->SelectItem(30);
     Send(*comm, zero ? "DZ\r" : "DS\r");
-    const double span = static_cast<double>(m_output100) - m_output0;
+    const double span = static_cast<double>(m.m_output100) - m.m_output0;
     std::string entered;
     if (span == 0) {
       AfxMessageBox(IDS_OUTPUT_SPAN_NO_DIVISOR, MB_ICONERROR);
     } else if (UIHost().AskValue(IDS_PROMPT_MEASURED_OUTPUT, entered)) {
-      const double target = zero ? m_output0 : m_output100;
-      const double correction = (target - parse(entered)) / span * 100;
+      const double target = zero ? m.m_output0 : m.m_output100;
+      const double correction = (target - Parse(m, entered)) / span * 100;
       comm->WriteItem(zero ? 19 : 20, FormatFixed4(correction));
     }
     comm->SelectItem(30);
     Send(*comm, "DR\r");
-    reread(5, 4);
-    return;
+    Reread(m, comm, 5, 4);
   }
-  case 52: // Reset Fine Adjustment of the output
-    if (!RequireOnline(comm))
+  static void OutputFineZero(CParKT7W &m, CCommInterface *comm) { OutputFineAdjustment(m, comm, true); }
+  static void OutputFineSpan(CParKT7W &m, CCommInterface *comm) { OutputFineAdjustment(m, comm, false); }
+
+  static void ResetOutputFineAdjustment(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
     comm->WriteItem(19, "0");
     comm->WriteItem(20, "0");
-    reread(5, 4);
-    return;
+    Reread(m, comm, 5, 4);
+  }
 
-  case 53: { // Loop Test Output
-    if (!RequireOnline(comm))
+  static void LoopTestOutput(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
-    const LoopChoice choice = UIHost().RunLoopDialog(LoopTestLimits(OutputRange().lowest, OutputRange().highest));
+    const LoopChoice choice =
+        UIHost().RunLoopDialog(LoopTestLimits(m.OutputRange().lowest, m.OutputRange().highest));
     // The flag changes before the first write, so a failed write still
     // leaves the parameter writes holding (or releasing) the output.
     switch (choice.mode) {
     case 1:
-      m_loopTest = true;
+      m.m_loopTest = true;
       comm->WriteItem(1, "0");
       std::this_thread::sleep_for(std::chrono::milliseconds(500));
       comm->WriteItem(1, "1");
       break;
     case 2:
-      m_loopTest = true;
+      m.m_loopTest = true;
       comm->WriteItem(1, "1");
       comm->WriteItem(2, FormatScaled(choice.value));
       break;
     case 3:
-      m_loopTest = false;
+      m.m_loopTest = false;
       comm->WriteItem(1, "0");
       break;
     default:
       break;
     }
-    return;
   }
-  case 54: // Calibrate Output
-    if (!RequireOnline(comm))
+
+  static void CalibrateOutput(CParKT7W &m, CCommInterface *comm) {
+    if (!m.RequireOnline(comm))
       return;
     UIHost().RunOutputCalibration(*comm);
-    reread(5, 4);
-    return;
-
-  default: // the trend graph is the main window's own
-    return;
+    Reread(m, comm, 5, 4);
   }
+};
+
+namespace {
+
+using U = CParKT7WUtility;
+
+// A block's column of buttons ends at its first slot without a row (or
+// without a caption: a service-mode row outside the service mode).
+constexpr UtilityAction kUtilityActions[] = {
+    {0, 0, IDS_UT_CALIBRATE_INPUT, &U::CalibrateInput, -1, true},
+    {1, 0, IDS_UT_FINE_ZERO, &U::FineZero, -1, false},
+    {1, 1, IDS_UT_FINE_SPAN, &U::FineSpan, -1, false},
+    {1, 2, IDS_UT_FINE_RESET, &U::ResetFineAdjustment, -1, false},
+    {1, 3, IDS_UT_TREND_GRAPH, nullptr, 0, false},
+    {2, 0, IDS_UT_INPUT_0_CAL, &U::InputZeroCalibration, -1, false},
+    {2, 1, IDS_UT_INPUT_100_CAL, &U::InputFullCalibration, -1, false},
+    {2, 2, IDS_UT_INPUT_CAL_RESET, &U::ResetInputCalibration, -1, false},
+    {2, 3, IDS_UT_TREND_GRAPH, nullptr, 1, false},
+    {3, 0, IDS_UT_USER_TABLE, &U::UserTable, -1, false},
+    {3, 1, IDS_UT_TREND_GRAPH, nullptr, 2, false},
+    {4, 0, IDS_UT_OUTPUT_0_CAL, &U::OutputZeroCalibration, -1, false},
+    {4, 1, IDS_UT_OUTPUT_100_CAL, &U::OutputFullCalibration, -1, false},
+    {4, 2, IDS_UT_OUTPUT_CAL_RESET, &U::ResetOutputCalibration, -1, false},
+    {4, 3, IDS_UT_TREND_GRAPH, nullptr, 3, false},
+    {5, 0, IDS_UT_OUT_FINE_ZERO, &U::OutputFineZero, -1, false},
+    {5, 1, IDS_UT_OUT_FINE_SPAN, &U::OutputFineSpan, -1, false},
+    {5, 2, IDS_UT_OUT_FINE_RESET, &U::ResetOutputFineAdjustment, -1, false},
+    {5, 3, IDS_UT_LOOP_TEST, &U::LoopTestOutput, -1, false},
+    {5, 4, IDS_UT_CALIBRATE_OUTPUT, &U::CalibrateOutput, -1, true},
+};
+
+template <typename Match> const UtilityAction *FindAction(Match match) {
+  for (const UtilityAction &action : kUtilityActions)
+    if (match(action))
+      return &action;
+  return nullptr;
+}
+
+} // namespace
+
+const UtilityAction *FindUtilityAction(int block, int slot) {
+  return FindAction([&](const UtilityAction &a) { return a.block == block && a.slot == slot; });
+}
+
+const UtilityAction *FindTrendGraphAction(int block) {
+  return FindAction([&](const UtilityAction &a) { return a.block == block && a.liveChannel >= 0; });
+}
+
+std::string CParKT7W::GetUtilityLabel(int block, int slot) const {
+  const UtilityAction *action = FindUtilityAction(block, slot);
+  if (!action || (action->serviceOnly && !GetServiceFlag()))
+    return {};
+  return LoadString(action->labelId);
+}
+
+void CParKT7W::ExecuteUtility(CCommInterface *comm, int block, int slot) {
+  // A slot without a label (the service-mode procedures outside the service
+  // mode, a model without the procedure) has no action either.
+  if (GetUtilityLabel(block, slot).empty())
+    return;
+  // The trend graph has no action here: it is the main window's own.
+  const UtilityAction *action = FindUtilityAction(block, slot);
+  if (action && action->run)
+    action->run(*this, comm);
 }

@@ -3,7 +3,7 @@
 #include "ui/mainwindow/vela_dlg.h"
 #include "ui/app/qt_settings_store.h"
 #include "core/resources/language_module.h"
-#include "ui/resources/qt_ui_host.h"
+#include "ui/app/qt_ui_host.h"
 #include "core/resources/settings_store.h"
 
 #include <QLocale>

@@ -5,28 +5,13 @@
 #include "ui/instruments/graph_ctrl.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "core/model/par_base.h"
+#include "core/model/utility_actions.h"
 #include "core/resources/exception.h"
 #include "core/resources/string_ids.h"
 #include "core/resources/ui_host.h"
 #include "core/workers/update_io_thread.h"
 
 namespace {
-
-// The "Trend Graph" slots are the window's own: each records the live value
-// of its block, by the poller's numbering.
-struct TrendGraphSlot {
-  int block;
-  int slot;
-  int channel;
-};
-constexpr TrendGraphSlot kTrendGraphSlots[] = {{1, 3, 0}, {2, 3, 1}, {3, 1, 2}, {4, 3, 3}};
-
-const TrendGraphSlot *FindTrendGraphSlot(int block, int slot) {
-  for (const TrendGraphSlot &entry : kTrendGraphSlots)
-    if (entry.block == block && (slot < 0 || entry.slot == slot))
-      return &entry;
-  return nullptr;
-}
 
 // Stops a timer for a scope and starts it again afterwards if it ran.
 class CTimerPause {
@@ -51,7 +36,10 @@ void CVELADlg::RunUtility(int slot) {
   // the window: neither a second chart nor a tool dialog behind it.
   if (m_graphPanel)
     return;
-  if (FindTrendGraphSlot(m_selectedBlock, slot)) {
+  // The "Trend Graph" buttons are the window's own: a chart of the block's
+  // live value.
+  const UtilityAction *action = FindUtilityAction(m_selectedBlock, slot);
+  if (action && action->liveChannel >= 0) {
     if (IsOnline())
       OpenTrendGraph();
     else
@@ -86,13 +74,13 @@ void CVELADlg::RunUtility(int slot) {
 }
 
 void CVELADlg::OpenTrendGraph() {
-  const TrendGraphSlot *entry = FindTrendGraphSlot(m_selectedBlock, -1);
+  const UtilityAction *entry = FindTrendGraphAction(m_selectedBlock);
   if (!entry || m_graphPanel)
     return;
   ShowMainControls(false);
   auto *panel = new CGraphCtrl(this);
   panel->SetPoller(m_poller.get());
-  panel->SetChannel(entry->channel);
+  panel->SetChannel(entry->liveChannel);
   panel->Attach(this);
   panel->setGeometry(rect());
   panel->raise();

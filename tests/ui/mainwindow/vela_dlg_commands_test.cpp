@@ -5,7 +5,7 @@
 #include "../event_pump.h"
 #include "ui/mainwindow/edit_combo_box.h"
 #include "ui/mainwindow/edit_text.h"
-#include "ui/mainwindow/input_dialog.h"
+#include "ui/tools/input_dialog.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "ui/mainwindow/vela_dlg.h"
 
@@ -19,7 +19,7 @@
 #include "core/model/par_kt7w.h"
 #include "core/resources/language_module.h"
 #include "core/resources/message_format.h"
-#include "ui/resources/qt_ui_host.h"
+#include "ui/app/qt_ui_host.h"
 #include "core/resources/settings_store.h"
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"

@@ -2,7 +2,7 @@
 // widgets on the offscreen platform against a simulated instrument.
 #include "../event_pump.h"
 #include "../modal_driver.h"
-#include "ui/mainwindow/input_dialog.h"
+#include "ui/tools/input_dialog.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "ui/mainwindow/vela_dlg.h"
 
@@ -13,7 +13,7 @@
 #include "core/link/comm_interface.h"
 #include "core/model/par_base.h"
 #include "core/resources/language_module.h"
-#include "ui/resources/qt_ui_host.h"
+#include "ui/app/qt_ui_host.h"
 #include "core/resources/settings_store.h"
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"

@@ -4,7 +4,7 @@
 #include "kt5rs_simulator.h"
 #include "core/link/comm_interface.h"
 #include "core/model/par_kt5rs.h"
-#include "ui/resources/qt_ui_host.h"
+#include "ui/app/qt_ui_host.h"
 #include "ui/resources/template_builder.h"
 #include "ui/tools/loop_dialog.h"
 #include "ui/tools/output_calib_dialog.h"

@@ -1,4 +1,4 @@
-#include "ui/mainwindow/input_dialog.h"
+#include "ui/tools/input_dialog.h"
 
 #include "core/resources/dialog_templates.h"
 #include "core/resources/strings.h"

@@ -1,8 +1,8 @@
-#include "ui/resources/qt_ui_host.h"
+#include "ui/app/qt_ui_host.h"
 
-#include "ui/mainwindow/input_dialog.h"
 #include "core/resources/dialog_templates.h"
 #include "ui/tools/input_calib_dialog.h"
+#include "ui/tools/input_dialog.h"
 #include "ui/tools/loop_dialog.h"
 #include "ui/tools/output_calib_dialog.h"
 #include "ui/tools/table_file_dialog.h"

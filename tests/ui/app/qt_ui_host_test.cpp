@@ -1,8 +1,8 @@
 // The Qt user interface host: real message boxes and the real value prompt,
 // answered by clicking their buttons.
 #include "../modal_driver.h"
-#include "ui/mainwindow/input_dialog.h"
-#include "ui/resources/qt_ui_host.h"
+#include "ui/tools/input_dialog.h"
+#include "ui/app/qt_ui_host.h"
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"
 #include "ui/resources/template_builder.h"

@@ -1,0 +1,36 @@
+# The window layer's folders stand in one direction: app over mainwindow, mainwindow over
+# the subsystem folders (tools, instruments, model, link, workers), all of them over
+# resources. This refuses an include that runs up that order, so a dialog never comes to
+# depend on the window that opens it. Run as:
+# cmake -DSOURCES="a;b" -DSTAMP=file -P check_ui_layers.cmake
+function(ui_level folder out)
+  if(folder STREQUAL "app")
+    set(${out} 3 PARENT_SCOPE)
+  elseif(folder STREQUAL "mainwindow")
+    set(${out} 2 PARENT_SCOPE)
+  elseif(folder STREQUAL "resources")
+    set(${out} 0 PARENT_SCOPE)
+  else()
+    set(${out} 1 PARENT_SCOPE)
+  endif()
+endfunction()
+
+set(bad "")
+foreach(f IN LISTS SOURCES)
+  if(NOT f MATCHES "/src/ui/([a-z_]+)/")
+    continue()
+  endif()
+  ui_level("${CMAKE_MATCH_1}" own)
+  file(STRINGS "${f}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"ui/[a-z_]+/")
+  foreach(l IN LISTS lines)
+    string(REGEX MATCH "\"ui/([a-z_]+)/" unused "${l}")
+    ui_level("${CMAKE_MATCH_1}" target)
+    if(target GREATER own)
+      string(APPEND bad "\n  ${f}: ${l}")
+    endif()
+  endforeach()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "An include runs up the window layer's folders:${bad}")
+endif()
+file(TOUCH "${STAMP}")
