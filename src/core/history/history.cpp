@@ -1,5 +1,7 @@
 #include "core/history/history.h"
 
+#include "core/history/commissioning_report.h"
+
 #include "core/model/par_base.h"
 #include "core/resources/exception.h"
 #include "core/resources/message_format.h"
@@ -17,22 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string Checksum(const std::string &path) {
-  // FNV-1a over the file: enough to see that a record was changed after it
-  // was taken.
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  std::uint64_t hash = 1469598103934665603ULL;
-  for (unsigned char c : bytes.str()) {
-    hash ^= c;
-    hash *= 1099511628211ULL;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "fnv1a64:%016llx", static_cast<unsigned long long>(hash));
-  return text;
-}
 
 // The last line of a failure: the system's reason the model appends.
 std::string Reason(const std::string &message) {
@@ -60,27 +46,35 @@ std::string CHistory::DefaultFolder() {
 
 void CHistory::SetFolder(std::string folder) {
   std::lock_guard lock(m_mutex);
-  m_folder = std::move(folder);
-  m_store.reset();
-  m_recorded.clear();
-  m_uploaded.clear();
-  m_written.clear();
-  m_pendingWarning.clear();
-  m_warned = false;
+  m_explicitFolder = std::move(folder);
+  ActiveFolder();
+}
+
+std::string CHistory::ActiveFolder() {
+  // The user's data folder as the environment names it now: another folder
+  // is another history, with a run of its own.
+  std::string folder = m_explicitFolder.empty() ? DefaultFolder() : m_explicitFolder;
+  if (folder != m_folder) {
+    m_folder = folder;
+    m_store.reset();
+    m_recorded.clear();
+    m_uploaded.clear();
+    m_written.clear();
+    m_pendingWarning.clear();
+    m_warned = false;
+  }
+  return m_folder;
 }
 
 std::string CHistory::Folder() {
   std::lock_guard lock(m_mutex);
-  if (m_folder.empty())
-    m_folder = DefaultFolder();
-  return m_folder;
+  return ActiveFolder();
 }
 
 std::string CHistory::RecordsFolder() { return Folder() + "/records"; }
 
 CHistoryStore &CHistory::Store() {
-  if (m_folder.empty())
-    m_folder = DefaultFolder();
+  ActiveFolder();
   if (!m_store)
     m_store = std::make_unique<CHistoryStore>(m_folder);
   const bool opening = !m_store->IsOpen();
@@ -127,7 +121,7 @@ std::string CHistory::TakeRecord(CParBase &set, const CInstrumentIdentity &who, 
   }
   std::filesystem::remove(part, ec);
   try {
-    Store().AddRecord(who, {0, 0, time, kind, path, Checksum(path), who.port});
+    Store().AddRecord(who, {0, 0, time, kind, path, RecordChecksum(path), who.port});
   } catch (const std::exception &e) {
     NoteFailure(e.what());
   }

@@ -28,7 +28,8 @@ public:
   // $XDG_DATA_HOME (or ~/.local/share) / VANTORIX / vela.
   static std::string DefaultFolder();
 
-  // Another folder, and a fresh run: no instrument recorded, no warning given.
+  // Another folder ("" for the default one), and a fresh run: no instrument
+  // recorded, no warning given.
   void SetFolder(std::string folder);
   std::string Folder();
   std::string RecordsFolder();
@@ -63,11 +64,13 @@ public:
   void FlushWarning();
 
 private:
-  // Both with m_mutex held.
+  // With m_mutex held.
+  std::string ActiveFolder();
   CHistoryStore &Store();
   void NoteFailure(const std::string &reason);
 
   std::mutex m_mutex;
+  std::string m_explicitFolder;
   std::string m_folder;
   std::unique_ptr<CHistoryStore> m_store;
   std::set<std::string> m_recorded;

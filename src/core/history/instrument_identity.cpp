@@ -3,6 +3,7 @@
 #include "core/model/par_base.h"
 
 #include <ctime>
+#include <memory>
 
 namespace {
 
@@ -41,6 +42,12 @@ CInstrumentIdentity IdentityOf(const CParBase &set, const std::string &port) {
     id.model = set.GetModelName();
   id.port = port;
   return id;
+}
+
+CInstrumentIdentity ReadIdentity(const CParBase &model, CCommInterface &comm, const std::string &port) {
+  std::unique_ptr<CParBase> info = model.Clone();
+  info->ReadFromDevice(&comm, kInfoBlock, -1);
+  return IdentityOf(*info, port);
 }
 
 std::string PortName(int number) { return "COM" + std::to_string(number); }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+class CCommInterface;
 class CParBase;
 
 struct CInstrumentIdentity {
@@ -24,6 +25,9 @@ struct CInstrumentIdentity {
 
 // The identity in a set's device information block.
 CInstrumentIdentity IdentityOf(const CParBase &set, const std::string &port);
+
+// The identity read from the instrument: the device information items only.
+CInstrumentIdentity ReadIdentity(const CParBase &model, CCommInterface &comm, const std::string &port);
 
 // "COM3" for a port number, the device path otherwise.
 std::string PortName(int number);

@@ -47,6 +47,13 @@ std::vector<JournalEntry> ParameterRows(const CParBase &set, const CParBase *bef
   return rows;
 }
 
+std::vector<JournalEntry> EditRows(const CParBase &set, int block, int item, const std::string &before) {
+  std::vector<JournalEntry> rows = ParameterRows(set, nullptr, block, item);
+  for (JournalEntry &row : rows)
+    row.before = before;
+  return rows;
+}
+
 std::vector<JournalEntry> ActionRows(int block, int slot, const std::string &label) {
   JournalEntry row;
   row.block = block;

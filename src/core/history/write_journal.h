@@ -23,6 +23,8 @@ inline constexpr const char *kContextRestore = "restore";
 // One row per parameter of the selection (blocks 0 to 5 for the whole set),
 // with the value to be sent; before from `before` when given.
 std::vector<JournalEntry> ParameterRows(const CParBase &set, const CParBase *before, int block, int item);
+// The row of one edited parameter: before is its text before the edit.
+std::vector<JournalEntry> EditRows(const CParBase &set, int block, int item, const std::string &before);
 // One row for a utility action of a block.
 std::vector<JournalEntry> ActionRows(int block, int slot, const std::string &label);
 // The parameters of blocks 0 to 5 that differ, as "name=value; ..." for each side.
