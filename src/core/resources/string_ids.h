@@ -189,3 +189,4 @@ inline constexpr int IDS_HISTORY_INSTRUMENTS = 30638;
 inline constexpr int IDS_HISTORY_RECORDS = 30639;
 inline constexpr int IDS_HISTORY_JOURNAL = 30640;
 inline constexpr int IDS_HISTORY_BY_PORT = 30641;
+inline constexpr int IDS_HISTORY_CLOSE = 30642;

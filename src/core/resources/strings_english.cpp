@@ -175,6 +175,7 @@ const StringEntry kEnglish[] = {
     {30639, "Records"},
     {30640, "Journal"},
     {30641, "(no serial number; known by its port)"},
+    {30642, "Close"},
 };
 
 const StringTable kEnglishTable{kEnglish, std::size(kEnglish)};

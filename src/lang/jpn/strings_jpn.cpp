@@ -163,6 +163,7 @@ const StringEntry kJapanese[] = {
     {30639, "記録"},
     {30640, "書き込み履歴"},
     {30641, "(製造番号なし、ポートで識別)"},
+    {30642, "閉じる"},
 };
 
 const StringTable kJapaneseTable{kJapanese, std::size(kJapanese)};
