@@ -52,7 +52,7 @@ int CmdHistory(const CliOptions &options) {
   bool ok = History().Query([&](CHistoryStore &store) {
     if (options.journal) {
       const auto rows = store.Journal(filter);
-      std::cout << (options.format == "csv" ? JournalCsv(rows) : JournalTsv(rows));
+      std::cout << (options.csv ? JournalCsv(rows) : JournalTsv(rows));
       return;
     }
     if (options.records) {

@@ -36,7 +36,9 @@ struct CliOptions {
   std::string since;
   bool records = false;
   bool journal = false;
-  std::string format = "tsv";
+  bool csv = false; // --format csv: history --journal as the History window saves it
+  bool json = false;  // --format json: one JSON document instead of rows
+  bool probe = false; // ports --probe
 };
 
 // -1 when the command should run; otherwise the exit status (help printed,
