@@ -188,6 +188,17 @@ bool CHistory::TakeWritten(const void *connection) {
   return m_written.erase(connection) != 0;
 }
 
+void CHistory::NotePort(const void *connection, const std::string &port) {
+  std::lock_guard lock(m_mutex);
+  m_ports[connection] = port;
+}
+
+std::string CHistory::PortOf(const void *connection) {
+  std::lock_guard lock(m_mutex);
+  const auto found = m_ports.find(connection);
+  return found == m_ports.end() ? std::string() : found->second;
+}
+
 bool CHistory::Query(const std::function<void(CHistoryStore &)> &query) {
   std::lock_guard lock(m_mutex);
   try {

@@ -8,6 +8,7 @@
 #include "core/history/instrument_identity.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -55,6 +56,10 @@ public:
   // True once after writes on the connection; forgets them.
   bool TakeWritten(const void *connection);
 
+  // The port a connection was opened on, as the history names it.
+  void NotePort(const void *connection, const std::string &port);
+  std::string PortOf(const void *connection);
+
   // Runs a query on the store; false (and the warning noted) when it failed.
   bool Query(const std::function<void(CHistoryStore &)> &query);
 
@@ -76,6 +81,7 @@ private:
   std::set<std::string> m_recorded;
   std::set<std::string> m_uploaded;
   std::set<const void *> m_written;
+  std::map<const void *, std::string> m_ports;
   std::string m_pendingWarning;
   bool m_warned = false;
 };

@@ -193,3 +193,22 @@ void CJournalScope::CompleteAction(const std::string &before, const std::string 
   }
   Finish();
 }
+
+CActionJournal::CActionJournal(CCommInterface *comm, const CParBase &set, const std::string &port, int block,
+                               int slot) {
+  if (!comm)
+    return;
+  const std::string label = set.GetUtilityLabel(block, slot);
+  m_before = set.Clone();
+  m_before->CopyFrom(set);
+  m_scope = std::make_unique<CJournalScope>(*comm, IdentityOf(set, port), label, ActionRows(block, slot, label));
+}
+
+CActionJournal::~CActionJournal() = default;
+
+void CActionJournal::Complete(const CParBase &after) {
+  if (!m_scope)
+    return;
+  const auto [before, now] = ChangedValues(*m_before, after);
+  m_scope->CompleteAction(before, now);
+}

@@ -8,6 +8,7 @@
 #include "core/history/instrument_identity.h"
 #include "core/link/comm_interface.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,4 +66,20 @@ private:
   bool m_begun = false;
   bool m_completed = false;
   std::string m_failure;
+};
+
+// The journal of one utility action: one row naming it, with the commands it
+// wrote and the parameters it changed. Offline (no interface) it keeps nothing.
+class CActionJournal {
+public:
+  CActionJournal(CCommInterface *comm, const CParBase &set, const std::string &port, int block, int slot);
+  ~CActionJournal();
+  CActionJournal(const CActionJournal &) = delete;
+  CActionJournal &operator=(const CActionJournal &) = delete;
+  // The set after the action, as it re-read the instrument.
+  void Complete(const CParBase &after);
+
+private:
+  std::unique_ptr<CParBase> m_before;
+  std::unique_ptr<CJournalScope> m_scope;
 };

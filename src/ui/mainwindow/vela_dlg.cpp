@@ -88,6 +88,7 @@ CVELADlg::CVELADlg(CLanguageModule &language, QWidget *parent)
   AddShortcut(Qt::Key_U, IDC_UPLOAD, &CVELADlg::OnUpload);
   AddShortcut(Qt::Key_D, IDC_DOWNLOAD, &CVELADlg::OnDownload);
   AddShortcut(Qt::Key_L, IDC_LANGUAGE, &CVELADlg::OnLanguage);
+  AddShortcut(Qt::Key_H, IDC_HISTORY, &CVELADlg::OnHistory);
   for (int slot = 0; slot < kUtilitySlots; ++slot)
     AddShortcut(Qt::Key_1 + slot, kUtilityButtons[slot], nullptr);
 }
@@ -141,6 +142,7 @@ void CVELADlg::BuildWindow() {
   m_client->show();
   m_list = qobject_cast<CParameterListCtrl *>(FindControl(m_client, IDC_PARAMETER_LIST));
   m_connect = Button(IDC_CONNECT);
+  AddHistoryButton();
 }
 
 void CVELADlg::Create() {
@@ -402,6 +404,7 @@ void CVELADlg::AskAfterCommError() {
 }
 
 void CVELADlg::Disconnect() {
+  TakeAsLeft();
   if (m_connect)
     m_connect->setChecked(false);
   CLinkLock lock = m_poller ? m_poller->ScopedLock() : CLinkLock();
@@ -451,7 +454,7 @@ void CVELADlg::ShowMainControls(bool show) {
   static constexpr int kMainControls[] = {IDC_CONNECT, IDC_OPEN_FILE, IDC_SAVE_FILE, IDC_PARAMETER_LIST,
                                           1031, 1032, 1033, 1037, 1038, 1039,
                                           IDC_FUNCTION_BLOCK, IDC_PARAMETER_LABEL, IDC_UTILITY_LABEL,
-                                          IDC_COMPARE, IDC_LANGUAGE, IDC_UPLOAD, IDC_DOWNLOAD};
+                                          IDC_COMPARE, IDC_LANGUAGE, IDC_UPLOAD, IDC_DOWNLOAD, IDC_HISTORY};
   for (int id : kMainControls)
     if (QWidget *control = FindControl(m_client, id))
       control->setVisible(show);
@@ -504,6 +507,8 @@ void CVELADlg::keyPressEvent(QKeyEvent *event) {
 
 void CVELADlg::Shutdown() {
   m_timer.stop();
+  // Before the poller is told to stop: that stop ends every read at once.
+  TakeAsLeft();
   // Asked to stop first, the poller gives up a cycle stuck on a silent
   // instrument at once, so the disconnect never waits behind it.
   if (m_poller)

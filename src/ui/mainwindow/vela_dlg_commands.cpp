@@ -21,6 +21,8 @@
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
 #include "ui/workers/load_dialog.h"
+#include "core/history/history.h"
+#include "core/history/write_journal.h"
 #include "core/workers/update_io_thread.h"
 
 #include <QApplication>
@@ -117,6 +119,7 @@ std::unique_ptr<CParBase> CVELADlg::ReadInstrument(std::unique_ptr<CCommInterfac
   CLoadDialog transfer(this);
   if (!transfer.Upload(comm.get(), copy.get()))
     return nullptr;
+  NoteWholeRead(*copy, *comm, port);
   return copy;
 }
 
@@ -202,6 +205,10 @@ void CVELADlg::Download() {
   std::unique_ptr<CCommInterface> comm = OpenPort(port);
   if (!comm)
     return;
+  CInstrumentIdentity who;
+  std::unique_ptr<CParBase> held;
+  if (!ReadIdentityNow(*comm, port, who) || !TakeBeforeDownload(*comm, who, held))
+    return;
   try {
     if (!m_model->CheckEditSwitch(*comm))
       return;
@@ -209,8 +216,10 @@ void CVELADlg::Download() {
     AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
     return;
   }
+  CJournalScope journal(*comm, who, kContextDownload, ParameterRows(*m_model, held.get(), -1, -1));
   CLoadDialog transfer(this);
-  transfer.Download(comm.get(), m_model.get());
+  if (transfer.Download(comm.get(), m_model.get()))
+    journal.Complete(nullptr);
 }
 
 void CVELADlg::OnCompare() {
@@ -304,9 +313,19 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
     CLinkLock lock = m_poller->ScopedLock();
     if (!lock)
       return false;
+    std::unique_ptr<CParBase> before = m_model->Clone();
+    before->CopyFrom(*m_model);
     m_model->CopyFrom(*copy);
-    CLoadDialog transfer(this);
-    if (!transfer.Download(m_interface.get(), m_model.get()))
+    bool written = false;
+    {
+      CJournalScope journal(*m_interface, IdentityOf(*before, History().PortOf(m_interface.get())),
+                            kContextOpenFile, ParameterRows(*m_model, before.get(), -1, -1));
+      CLoadDialog transfer(this);
+      written = transfer.Download(m_interface.get(), m_model.get());
+      if (written)
+        journal.Complete(nullptr);
+    }
+    if (!written)
       Disconnect();
   } else {
     m_model->CopyFrom(*copy);
@@ -342,13 +361,14 @@ void CVELADlg::CommitEdit() {
       [&] {
         if (IsOnline() && !CheckEditSwitchNow())
           return;
+        const std::string before = m_model->GetValueText(block, row);
         try {
           m_model->ApplyEdit(block, row, *m_edit);
         } catch (const CException &e) {
           AfxMessageBox(e.GetErrorMessage(), MB_OK);
           return;
         }
-        WriteEdit(block, row);
+        WriteEdit(block, row, before);
       },
       false);
   RefreshView();
@@ -357,7 +377,7 @@ void CVELADlg::CommitEdit() {
   m_list->setFocus();
 }
 
-void CVELADlg::WriteEdit(int block, int row) {
+void CVELADlg::WriteEdit(int block, int row, const std::string &before) {
   if (!IsOnline())
     return;
   CLinkLock lock = m_poller->ScopedLock();
@@ -369,8 +389,11 @@ void CVELADlg::WriteEdit(int block, int row) {
     try {
       if (retry)
         m_interface->Reopen();
+      CJournalScope journal(*m_interface, IdentityOf(*m_model, History().PortOf(m_interface.get())),
+                            kContextEdit, EditRows(*m_model, block, row, before));
       m_model->WriteToDevice(*m_interface, block, row);
       m_model->ReadFromDevice(m_interface.get(), block, row);
+      journal.Complete(m_model.get());
       return;
     } catch (const CException &e) {
       AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);

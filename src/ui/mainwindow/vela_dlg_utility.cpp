@@ -2,6 +2,9 @@
 // of them open.
 #include "ui/mainwindow/vela_dlg.h"
 
+#include "core/history/history.h"
+#include "core/history/write_journal.h"
+
 #include "ui/instruments/graph_ctrl.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "core/model/par_base.h"
@@ -61,7 +64,10 @@ void CVELADlg::RunUtility(int slot) {
     // meanwhile anyway.
     CTimerPause pause(m_timer);
     try {
+      CActionJournal journal(m_interface.get(), *m_model, History().PortOf(m_interface.get()), m_selectedBlock,
+                             slot);
       m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
+      journal.Complete(*m_model);
     } catch (const CException &e) {
       // The action stopped half-way: what the list shows stays as it was, and
       // a failing line is the poller's to report next.
@@ -95,6 +101,8 @@ void CVELADlg::CloseTrendGraph() {
   if (!panel)
     return;
   m_graphPanel = nullptr;
+  // The chart goes into a commissioning report of this visit.
+  KeepTrendPicture(qobject_cast<CGraphCtrl *>(panel));
   // CLOSE notifies from inside its own click: the panel goes once that is over.
   panel->hide();
   panel->deleteLater();
