@@ -158,8 +158,10 @@ Choice parameters take the choice code or its text (in any letter case).
 Checks that the instrument is a KT5RS, then prints a header line and per
 polling cycle an ISO 8601 UTC time stamp and the four live values (input
 value, input %, output %, output value) as CSV, until N cycles are done or
-Ctrl-C. A reply that is not a number gives an empty field. --interval is the
-pause between cycles (default 100 ms).
+Ctrl-C. A reply that is not a number gives an empty field. Three cycles in
+a row without any number, with replies the instrument does not send, stop the
+monitor with the message of the bad reply (exit 3). --interval is the pause
+between cycles (default 100 ms).
 )"},
 };
 
@@ -389,17 +391,6 @@ void ApplyValue(CParBase &model, int block, int item, const std::string &value) 
     model.SetValue(block, item, model.ParseChoice(block, item, value));
   else
     model.SetValueString(block, item, value);
-}
-
-std::string LiveField(const std::string &reply) {
-  if (reply.empty() || reply.front() != 'D')
-    return {};
-  const std::string_view text = TrimBlanks(std::string_view(reply).substr(1));
-  std::string_view rest = text;
-  double value = 0;
-  if (!ScanDouble(rest, value) || !rest.empty())
-    return {};
-  return std::string(text);
 }
 
 std::string CsvField(const std::string &text) {

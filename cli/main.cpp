@@ -11,6 +11,7 @@
 #include "core/link/comm_interface.h"
 #include "core/link/port_enum.h"
 #include "core/model/compare_rows.h"
+#include "core/model/config_load.h"
 #include "core/model/par_kt5rs.h"
 #include "core/model/parameter_exception.h"
 #include "core/resources/language_module.h"
@@ -19,6 +20,7 @@
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
+#include "core/workers/live_poll.h"
 
 #include "kt5rs_simulator.h"
 
@@ -100,17 +102,6 @@ void Upload(CCommInterface &comm, CParBase &model) {
     PrintMessage(report);
 }
 
-std::unique_ptr<CParBase> LoadConfigFile(const CParBase &model, const std::string &path) {
-  // The profile reader takes a missing file as an empty one, which would be
-  // reported as a file of another model; say what really went wrong.
-  if (!std::ifstream(path, std::ios::binary).is_open())
-    throw CParameterException(IDS_LOAD_FILE_FAILED, LoadString(IDS_LOAD_FILE_FAILED) + " (" + path + ")");
-  auto file = model.Clone();
-  file->CopyFrom(model);
-  file->LoadFile(path);
-  return file;
-}
-
 int CmdPorts(const CliOptions &options) {
   std::vector<CPortRecord> list;
   EnumeratePorts(list);
@@ -145,7 +136,7 @@ int CmdUpload(const CliOptions &options) {
 int CmdDownload(const CliOptions &options) {
   CParKT5RS model;
   // Nothing reaches the instrument unless the whole file was taken.
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   int result = kExitDone;
   CDeviceSession session(options);
   // The backup is what the instrument held before anything was written; a
@@ -188,7 +179,7 @@ int CmdDownload(const CliOptions &options) {
 
 int CmdCompare(const CliOptions &options) {
   CParKT5RS model;
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   auto device = file->Clone();
   WithDevice(options, [&](CCommInterface &comm) { RunTransfer(comm, *device, true); });
   NoteCliUpload(*device, options);
@@ -199,8 +190,8 @@ int CmdCompare(const CliOptions &options) {
 
 int CmdDiff(const CliOptions &options) {
   CParKT5RS model;
-  const auto a = LoadConfigFile(model, options.args[0]);
-  const auto b = LoadConfigFile(model, options.args[1]);
+  const auto a = LoadConfigCopy(model, options.args[0]);
+  const auto b = LoadConfigCopy(model, options.args[1]);
   const CompareRows rows = BuildCompareRows(*a, *b);
   PrintCompare(rows, options.json, "first", "second");
   return rows.differing > 0 ? kExitDifferent : kExitDone;
@@ -208,7 +199,7 @@ int CmdDiff(const CliOptions &options) {
 
 int CmdShow(const CliOptions &options) {
   CParKT5RS model;
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   // The device information never comes from a file.
   std::vector<std::pair<int, int>> items;
   for (int block = 0; block < kDeviceInfoBlock && file->GetItemCount(block) > 0; ++block)
@@ -299,19 +290,27 @@ std::string TimeStamp() {
   return text;
 }
 
-// The poller's cycle: group 1, then input value, input %, output %, output value.
-std::string PollCycle(CCommInterface &comm) {
-  static const char *const kItems[] = {"I04\r", "I05\r", "I03\r", "I02\r"};
-  std::string reply;
-  comm.Transact("G01\r", reply);
-  std::string line = TimeStamp();
-  for (const char *item : kItems) {
-    comm.Transact(item, reply);
-    comm.Transact("D\r", reply);
-    line += ',' + CsvField(LiveField(reply));
-  }
-  return line;
+// One polling cycle as a CSV row: a reply that is not one number alone gives
+// an empty field, never the number it starts with.
+struct PolledRow {
+  std::string line;
+  bool anyValue = false;
+  int faultId = 0; // the first reply the instrument would not have sent so, or 0
+};
+
+PolledRow PollCycle(CCommInterface &comm) {
+  PolledRow row;
+  row.line = TimeStamp();
+  row.faultId = PollLiveValues(comm, kLiveReplyTimeoutMs, [&](int, const LiveReading &reading) {
+    row.anyValue = row.anyValue || !reading.number.empty();
+    row.line += ',' + CsvField(reading.number);
+  });
+  return row;
 }
+
+// Garbled cycles in a row after which the line is taken for broken: one bad
+// reply among good ones is line noise, a run of cycles without any value is not.
+constexpr int kGarbledCyclesToStop = 3;
 
 int CmdMonitor(const CliOptions &options) {
   std::signal(SIGINT, OnInterrupt);
@@ -326,14 +325,18 @@ int CmdMonitor(const CliOptions &options) {
       model.VerifyDeviceModel(comm);
       checked = true;
       std::cout << "time";
-      // Blocks 1 to 4 are the four live values in polling order.
-      for (int block = 1; block <= 4; ++block)
-        std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + block));
+      for (const LiveItem &live : kLiveItems)
+        std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + live.block));
       std::cout << std::endl;
     }
+    int garbled = 0;
     while (!g_interrupted && (options.count < 0 || done < options.count)) {
-      std::cout << PollCycle(comm) << std::endl;
+      const PolledRow row = PollCycle(comm);
+      std::cout << row.line << std::endl;
       ++done;
+      garbled = !row.anyValue && row.faultId != 0 ? garbled + 1 : 0;
+      if (garbled == kGarbledCyclesToStop)
+        throw CCommInterfaceException(row.faultId);
       if (options.intervalMs > 0 && (options.count < 0 || done < options.count))
         std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     }

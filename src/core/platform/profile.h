@@ -3,7 +3,10 @@
 // keys (and of two equal sections) wins, new sections and keys are added in
 // the order of their first write, entries are written as key=value with CRLF
 // line ends, and lines are read with LF or CRLF ends. The file holds 8-bit
-// text in the link code page; the document holds UTF-8.
+// text in the link code page; the document holds UTF-8. A file that begins
+// with a byte order mark is read in its encoding (UTF-8, UTF-16LE or
+// UTF-16BE), as a Windows editor's "Unicode" save is; writing always gives
+// 8-bit text, as the profile functions do when they create a file.
 //
 // The document is read once, changed in memory and written once, so saving a
 // whole parameter set does not rewrite the file for every entry. Writing goes

@@ -1,6 +1,6 @@
 // The Japanese resource library, VELA_jpn.so. The program loads it from its
 // own folder and takes the string table and the template captions below;
-// ids it lacks show in English.
+// it holds every id of the English set.
 #include "core/resources/dialog_templates.h"
 #include "core/resources/strings.h"
 
@@ -53,6 +53,8 @@ const StringEntry kJapanese[] = {
     {1201, "100% 入力"},
     {1300, "リニアライズ"},
     {1301, "点数"},
+    {1302, "X[%d]"},
+    {1303, "Y[%d]"},
     {1400, "0% 出力"},
     {1401, "100% 出力"},
     {1500, "出力タイプ"},
@@ -64,6 +66,18 @@ const StringEntry kJapanese[] = {
     {1603, "シリアル番号"},
     {1604, "タグ No."},
     {1999, "タイプを選択"},
+    {2000, "0: 直流 0～50mA"},
+    {2001, "1: 直流 -1000～+1000mV"},
+    {2002, "2: 直流 -10～+10V"},
+    {2005, "0: 抵抗 0～10kΩ"},
+    {2006, "1: 抵抗 0～1.5kΩ"},
+    {2007, "2: 抵抗 0～500Ω"},
+    {2008, "3: 抵抗 0～300Ω"},
+    {2009, "4: 抵抗 0～150Ω"},
+    {2010, "5: 抵抗 0～50Ω"},
+    {2050, "0: 直流 0～20mA"},
+    {2051, "1: 直流 -2.5～+2.5V"},
+    {2052, "2: 直流 -10～+10V"},
     {2100, "0: 無効"},
     {2101, "1: 有効"},
     {2105, "なし"},
@@ -93,6 +107,10 @@ const StringEntry kJapanese[] = {
     {10004, "出力値"},
     {10005, "出力"},
     {10006, "機器情報"},
+    {11003, "mA"},
+    {11004, "mV"},
+    {11005, "V"},
+    {11006, "%"},
     {12000, "名称"},
     {12001, "値"},
     {12002, "編集値"},
