@@ -44,6 +44,8 @@ protected:
   HistoryWindowTest() : m_language(m_store, VELA_BIN_DIR) {
     m_language.Load(0);
     SetSettingsStore(&m_store);
+    // Each test is a run of its own, in its own data folder.
+    History().SetFolder("");
   }
   ~HistoryWindowTest() override { SetSettingsStore(nullptr); }
 
@@ -125,7 +127,7 @@ protected:
       history->accept();
       return true;
     }});
-    QTest::keyClick(&dlg, Qt::Key_H, Qt::AltModifier);
+    Button(dlg, CVELADlg::IDC_HISTORY)->click();
     EXPECT_TRUE(driver.Done());
   }
 
