@@ -93,10 +93,7 @@ CVELADlg::CVELADlg(CLanguageModule &language, QWidget *parent)
     AddShortcut(Qt::Key_1 + slot, kUtilityButtons[slot], nullptr);
 }
 
-CVELADlg::~CVELADlg() {
-  if (m_poller)
-    m_poller->RequestStop();
-}
+CVELADlg::~CVELADlg() { m_connection.RequestStop(); }
 
 void CVELADlg::AddShortcut(int key, int buttonId, void (CVELADlg::*handler)()) {
   auto *shortcut = new QShortcut(QKeySequence(Qt::ALT | key), this);
@@ -176,10 +173,7 @@ void CVELADlg::OnInitDialog() {
 
   m_selectedBlock = 0;
   m_timer.start();
-  if (!m_poller) {
-    m_poller = std::make_unique<CUpdateIOThread>();
-    m_poller->Start();
-  }
+  m_connection.StartPoller();
   WireButtons();
   InitViews();
   m_list->setFocus();
@@ -358,11 +352,11 @@ void CVELADlg::Update(CObservable &source) {
 
 void CVELADlg::OnTimer() {
   // A command in progress holds the line and answers its own failures.
-  if (m_poller && m_poller->GetError() && m_commandDepth == 0)
+  if (Poller() && Poller()->GetError() && !m_commands.IsRunning())
     AskAfterCommError();
   if (IsOnline()) {
     for (int i = 0; i < kLivePanels; ++i)
-      m_panels[kFirstLivePanel + i]->SetValueText(m_poller->GetLiveText(i));
+      m_panels[kFirstLivePanel + i]->SetValueText(Poller()->GetLiveText(i));
   } else {
     m_panels[1]->SetValueText(m_model->GetValueString(2, 0));
     m_panels[2]->SetValueText("0.0");
@@ -382,13 +376,11 @@ void CVELADlg::AskAfterCommError() {
       Disconnect();
       break;
     }
-    CLinkLock lock = m_poller->ScopedLock();
+    CLinkLock lock = m_connection.Lock();
     if (!lock)
       continue;
     try {
-      if (m_interface)
-        m_interface->Reopen();
-      m_poller->ClearError();
+      m_connection.Reopen();
       break;
     } catch (const CException &e) {
       lock.Unlock();
@@ -397,7 +389,7 @@ void CVELADlg::AskAfterCommError() {
   }
   // An error the poller met while offline means nothing any more.
   if (!IsOnline())
-    m_poller->ClearError();
+    Poller()->ClearError();
   m_askingCommError = false;
   if (isVisible())
     m_timer.start();
@@ -407,17 +399,14 @@ void CVELADlg::Disconnect() {
   TakeAsLeft();
   if (m_connect)
     m_connect->setChecked(false);
-  CLinkLock lock = m_poller ? m_poller->ScopedLock() : CLinkLock();
-  if (m_interface) {
-    if (m_poller && !lock) {
+  CLinkLock lock = m_connection.Lock();
+  if (IsOnline()) {
+    if (!m_connection.Release(lock)) {
       // The poller may still be using the line: the interface stays.
       if (m_connect)
         m_connect->setChecked(true);
       return;
     }
-    if (m_poller)
-      m_poller->SetProtocol(nullptr);
-    m_interface.reset();
     CloseTrendGraph();
     m_model->ReadFromDevice(nullptr, -1, -1);
     if (m_selectedBlock == kDeviceInfoBlock)
@@ -433,15 +422,14 @@ void CVELADlg::Disconnect() {
 }
 
 void CVELADlg::TakeConnection(std::unique_ptr<CCommInterface> comm) {
-  CLinkLock lock = m_poller->ScopedLock();
+  CLinkLock lock = m_connection.Lock();
   if (!lock)
     return;
-  m_interface = std::move(comm);
-  m_poller->SetProtocol(m_interface.get());
+  m_connection.Take(std::move(comm));
   m_connect->setChecked(true);
   m_connect->setText(Text(IDS_DISCONNECT));
   // Which cable the window talks through, when several instruments are near.
-  const CSerialIO &serial = m_interface->Serial();
+  const CSerialIO &serial = m_connection.Interface()->Serial();
   std::string where = serial.DevicePath();
   if (!serial.PortName().empty() && serial.PortName() != where)
     where = serial.PortName() + " (" + where + ")";
@@ -511,20 +499,14 @@ void CVELADlg::Shutdown() {
   TakeAsLeft();
   // Asked to stop first, the poller gives up a cycle stuck on a silent
   // instrument at once, so the disconnect never waits behind it.
-  if (m_poller)
-    m_poller->RequestStop();
+  m_connection.RequestStop();
   Disconnect();
-  if (m_poller)
-    m_poller->Stop();
+  m_connection.Stop();
 }
 
 void CVELADlg::closeEvent(QCloseEvent *event) {
-  if (m_commandDepth > 0) {
-    // The command under way holds the link mutex and maybe an interface a
-    // transfer thread still uses: it ends first, then the window closes.
+  if (m_commands.PutOffClose()) {
     event->ignore();
-    m_closePending = true;
-    WindDownCommand();
     return;
   }
   event->accept();

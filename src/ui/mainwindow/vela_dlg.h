@@ -5,6 +5,8 @@
 #pragma once
 
 #include "core/model/observable.h"
+#include "ui/mainwindow/command_guard.h"
+#include "ui/mainwindow/connection.h"
 
 #include <QDialog>
 #include <QImage>
@@ -110,10 +112,10 @@ public:
   CParameterListCtrl *List() const { return m_list; }
   CMeterCtrl *Panel(int block) const { return m_panels.at(block); }
   CParEdit &Edit() const { return *m_edit; }
-  CUpdateIOThread *Poller() const { return m_poller.get(); }
+  CUpdateIOThread *Poller() const { return m_connection.Poller(); }
   int SelectedBlock() const { return m_selectedBlock; }
   int SelectedRow() const { return m_selectedRow; }
-  bool IsOnline() const { return m_interface != nullptr; }
+  bool IsOnline() const { return m_connection.IsOnline(); }
 
 public slots:
   // The dialog's cancel command (Escape): hides the editors, never closes.
@@ -155,8 +157,9 @@ private:
   // Device and file commands (vela_dlg_commands.cpp). A command runs inside
   // RunCommand: one at a time, nothing thrown past it, and a close asked for
   // meanwhile waits until it has let go of the link and its interface.
-  bool RunCommand(const std::function<void()> &body, bool exclusive = true);
-  void WindDownCommand();
+  bool RunCommand(const std::function<void()> &body, bool exclusive = true) {
+    return m_commands.Run(body, exclusive);
+  }
   void Connect();
   void Upload();
   void Download();
@@ -192,8 +195,6 @@ private:
   void RestoreRecord(const HistoryRecord &record, const CInstrumentIdentity &who);
   void KeepTrendPicture(CGraphCtrl *panel);
   QImage m_trendPicture;
-  int m_commandDepth = 0;
-  bool m_closePending = false;
 
   CLanguageModule &m_language;
   std::unique_ptr<CParBase> m_model;
@@ -203,9 +204,8 @@ private:
   CEditComboBox *m_editCombo = nullptr;
   std::unique_ptr<CParEdit> m_edit;
   QTimer m_timer;
-  std::unique_ptr<CCommInterface> m_interface;
-  // Declared after the interface: it stops before the interface goes.
-  std::unique_ptr<CUpdateIOThread> m_poller;
+  CConnection m_connection;
+  CCommandGuard m_commands{*this};
   std::array<CMeterCtrl *, kBlockCount> m_panels{};
   QPointer<QWidget> m_graphPanel;
   CParameterListCtrl *m_list = nullptr;

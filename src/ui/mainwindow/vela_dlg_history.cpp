@@ -55,16 +55,16 @@ void CVELADlg::NoteWholeRead(CParBase &set, CCommInterface &comm, int port) {
 }
 
 void CVELADlg::TakeAsLeft() {
-  if (!m_interface || !History().TakeWritten(m_interface.get()))
+  if (!m_connection.Interface() || !History().TakeWritten(m_connection.Interface()))
     return;
-  const std::string port = History().PortOf(m_interface.get());
+  const std::string port = History().PortOf(m_connection.Interface());
   const CInstrumentIdentity who = IdentityOf(*m_model, port);
-  CLinkLock lock = m_poller->ScopedLock();
+  CLinkLock lock = m_connection.Lock();
   std::unique_ptr<CParBase> device = m_model->Clone();
   try {
     if (!lock)
       throw CException(IDS_COMM_ERROR);
-    device->ReadFromDevice(m_interface.get(), -1, -1);
+    device->ReadFromDevice(m_connection.Interface(), -1, -1);
     History().TakeRecord(*device, IdentityOf(*device, port), kRecordAsLeft);
   } catch (const CException &e) {
     History().NoteMissingRecord(who, kRecordAsLeft, FormatMessageId(IDS_HISTORY_AS_LEFT_MISSING, {e.GetErrorMessage()}));
@@ -153,7 +153,7 @@ void CVELADlg::CompareRecord(const HistoryRecord &record) {
           result.exec();
           return;
         }
-        CLinkLock lock = m_poller->ScopedLock();
+        CLinkLock lock = m_connection.Lock();
         if (!lock)
           return;
         std::unique_ptr<CCommInterface> comm;
@@ -178,7 +178,7 @@ void CVELADlg::RestoreRecord(const HistoryRecord &record, const CInstrumentIdent
         if (AfxMessageBox(FormatMessageId(IDS_HISTORY_RESTORE_ASK, {Name(who), record.time}),
                           MB_YESNO | MB_ICONQUESTION) != IDYES)
           return;
-        CLinkLock lock = m_poller->ScopedLock();
+        CLinkLock lock = m_connection.Lock();
         if (!lock)
           return;
         const int port = AskPort();

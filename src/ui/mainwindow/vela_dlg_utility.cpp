@@ -55,7 +55,7 @@ void CVELADlg::RunUtility(int slot) {
   RunCommand([&] {
     // Held across the action and every dialog it opens, so the poller stays
     // off the line until the action is over.
-    CLinkLock lock = m_poller->ScopedLock();
+    CLinkLock lock = m_connection.Lock();
     if (!lock)
       return;
     // A failure the poller reported just before the click waits for the end
@@ -64,9 +64,9 @@ void CVELADlg::RunUtility(int slot) {
     // meanwhile anyway.
     CTimerPause pause(m_timer);
     try {
-      CActionJournal journal(m_interface.get(), *m_model, History().PortOf(m_interface.get()), m_selectedBlock,
+      CActionJournal journal(m_connection.Interface(), *m_model, History().PortOf(m_connection.Interface()), m_selectedBlock,
                              slot);
-      m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
+      m_model->ExecuteUtility(m_connection.Interface(), m_selectedBlock, slot);
       journal.Complete(*m_model);
     } catch (const CException &e) {
       // The action stopped half-way: what the list shows stays as it was, and
@@ -85,7 +85,7 @@ void CVELADlg::OpenTrendGraph() {
     return;
   ShowMainControls(false);
   auto *panel = new CGraphCtrl(this);
-  panel->SetPoller(m_poller.get());
+  panel->SetPoller(Poller());
   panel->SetChannel(entry->liveChannel);
   panel->Attach(this);
   panel->setGeometry(rect());
