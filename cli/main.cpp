@@ -9,7 +9,7 @@
 #include "core/history/write_journal.h"
 
 #include "core/link/comm_interface.h"
-#include "core/link/port_enum.h"
+#include "core/platform/com_ports.h"
 #include "core/model/compare_rows.h"
 #include "core/model/config_load.h"
 #include "core/model/par_kt5rs.h"

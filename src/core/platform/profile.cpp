@@ -2,15 +2,13 @@
 
 #include "core/platform/ascii_case.h"
 #include "core/platform/codepage.h"
+#include "core/platform/read_file.h"
 #include "core/platform/replace_file.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -100,38 +98,8 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
 
 bool CProfileFile::Load(const std::string &path) {
   Clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return false;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kMaxFileSize)) {
-    ::close(fd);
-    return false;
-  }
   std::string bytes;
-  if (S_ISREG(st.st_mode))
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-  bool ok = true;
-  char buffer[16384];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      ok = false;
-      break;
-    }
-    if (n == 0)
-      break;
-    // The file may grow while it is read, or be no regular file at all.
-    if (bytes.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
-      ok = false;
-      break;
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  if (!ok)
+  if (!ReadFileContents(path, kMaxFileSize, bytes))
     return false;
   Parse(bytes);
   return true;
@@ -405,18 +373,19 @@ std::string CProfileFile::ToBytes() const {
 
 void CProfileFile::Save(const std::string &path) const { ReplaceFileContents(path, ToBytes()); }
 
-std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view def,
-                                    std::size_t size, const std::string &path) {
+std::string ReadProfileValue(std::string_view section, std::string_view key, std::string_view def,
+                             std::size_t size, const std::string &path) {
   CProfileFile file;
   file.Load(path);
   return file.GetString(section, key, def, size);
 }
 
-bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
-                               const std::string &path) {
+bool WriteProfileValue(std::string_view section, std::string_view key, std::string_view value,
+                       const std::string &path) {
   CProfileFile file;
   // A file that exists but cannot be read is not replaced by a nearly empty one.
-  if (!file.Load(path) && ::access(path.c_str(), F_OK) == 0)
+  std::error_code ec;
+  if (!file.Load(path) && std::filesystem::exists(path, ec))
     return false;
   file.WriteString(section, key, value);
   try {

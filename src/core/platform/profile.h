@@ -39,11 +39,11 @@ public:
   // The document from file bytes in the link code page.
   void Parse(std::string_view bytes);
 
-  // GetPrivateProfileString: the value, or def when the section or key is
+  // As GetPrivateProfileString: the value, or def when the section or key is
   // missing, cut to size - 1 characters. A value in matching quotes loses them.
   std::string GetString(std::string_view section, std::string_view key, std::string_view def,
                         std::size_t size) const;
-  // WritePrivateProfileString: replaces the first matching entry, or adds
+  // As WritePrivateProfileString: replaces the first matching entry, or adds
   // the key at the end of the section, or the section at the end of the file.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
@@ -100,10 +100,11 @@ private:
   mutable bool m_indexed = false;
 };
 
-// The single-entry Windows calls over a whole file: each reads the file, and
-// the write saves it again.
-std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view def,
-                                    std::size_t size, const std::string &path);
+// The single-entry Windows calls over a whole file (named apart from them,
+// which are macros in the Windows headers): each reads the file, and the
+// write saves it again.
+std::string ReadProfileValue(std::string_view section, std::string_view key, std::string_view def,
+                             std::size_t size, const std::string &path);
 // False when the file could not be written (the previous file then stays).
-bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
-                               const std::string &path);
+bool WriteProfileValue(std::string_view section, std::string_view key, std::string_view value,
+                       const std::string &path);

@@ -133,17 +133,17 @@ TEST(Profile, MissingFileIsAnEmptyDocument) {
   CProfileFile file;
   EXPECT_FALSE(file.Load(home.File("none.cfg")));
   EXPECT_EQ(file.GetString("HEAD", "MODEL", "", 31), "");
-  EXPECT_EQ(GetPrivateProfileString("HEAD", "MODEL", "dflt", 31, home.File("none.cfg")), "dflt");
+  EXPECT_EQ(ReadProfileValue("HEAD", "MODEL", "dflt", 31, home.File("none.cfg")), "dflt");
 }
 
 TEST(Profile, SingleEntryCallsReadAndUpdateTheFile) {
   ScopedTestHome home;
   const std::string path = home.File("single.ini");
-  ASSERT_TRUE(WritePrivateProfileString("S", "A", "1", path));
-  ASSERT_TRUE(WritePrivateProfileString("S", "B", "2", path));
-  ASSERT_TRUE(WritePrivateProfileString("s", "a", "3", path));
+  ASSERT_TRUE(WriteProfileValue("S", "A", "1", path));
+  ASSERT_TRUE(WriteProfileValue("S", "B", "2", path));
+  ASSERT_TRUE(WriteProfileValue("s", "a", "3", path));
   EXPECT_EQ(ReadWholeFile(path), "[S]\r\nA=3\r\nB=2\r\n");
-  EXPECT_EQ(GetPrivateProfileString("S", "B", "", 511, path), "2");
+  EXPECT_EQ(ReadProfileValue("S", "B", "", 511, path), "2");
 }
 
 TEST(Profile, SaveReplacesThroughATemporaryFileAndKeepsPermissions) {
@@ -214,6 +214,6 @@ TEST(Profile, OversizedFileIsNotRead) {
   EXPECT_FALSE(file.Load(path));
   EXPECT_EQ(file.GetString("HEAD", "MODEL", "", 31), "");
   // Nor is it replaced by the single-entry write.
-  EXPECT_FALSE(WritePrivateProfileString("HEAD", "X", "1", path));
+  EXPECT_FALSE(WriteProfileValue("HEAD", "X", "1", path));
   EXPECT_GT(fs::file_size(path), CProfileFile::kMaxFileSize);
 }

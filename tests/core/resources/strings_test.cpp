@@ -182,8 +182,8 @@ TEST(MessageFormat, PositionalAndPrintfInserts) {
   EXPECT_EQ(FormatMessageId(IDS_RANGE_ERROR, {std::string("0% input"), std::string("0.0000"), std::string("48.0000")}),
             "0% input should be a from 0.0000 to 48.0000. ");
   EXPECT_EQ(FormatMessageId(IDS_N_NOT_MATCHING, {12LL}), "12 parameter(s) not matching.");
-  EXPECT_EQ(FormatMessage("%2-%1-%2", {std::string("a"), std::string("b")}), "b-a-b");
-  EXPECT_EQ(FormatMessage("100%% of %1, %3 stays", {std::string("x")}), "100% of x, %3 stays");
+  EXPECT_EQ(FormatMessageText("%2-%1-%2", {std::string("a"), std::string("b")}), "b-a-b");
+  EXPECT_EQ(FormatMessageText("100%% of %1, %3 stays", {std::string("x")}), "100% of x, %3 stays");
   EXPECT_EQ(FormatString(LoadString(IDS_PORT_OPEN_FAILED), "\\\\.\\COM12"),
             "Communication port \\\\.\\COM12 can not be opened.");
   EXPECT_EQ(FormatString("X[%d] %s", "k"), "X[%d] k");
