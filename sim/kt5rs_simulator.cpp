@@ -1,7 +1,7 @@
 #include "kt5rs_simulator.h"
 
 #include "kt5rs_engine.h"
-#include "core/link/port_map.h"
+#include "core/platform/posix/port_map.h"
 
 #include <algorithm>
 #include <atomic>

@@ -109,6 +109,49 @@ const std::map<int, std::string> kExpected = {
     {30500, "The value must not contain a line break."},
     {30501, "Fine span adjustment cannot be calculated: the present reading equals Fine zero adjustment X."},
     {30502, "Fine adjustment cannot be calculated: 0% output equals 100% output."},
+    {30600, "The history of this instrument cannot be written (%1). The operation goes on without a record."},
+    {30601, "The history database was damaged. It has been kept as %1 and a new one has been started."},
+    {30602, "As Found"},
+    {30603, "As Left"},
+    {30604, "History"},
+    {30605, "Model"},
+    {30606, "Serial No."},
+    {30607, "Tag No."},
+    {30608, "Port"},
+    {30609, "Time (UTC)"},
+    {30610, "Record"},
+    {30611, "Done by"},
+    {30612, "Block"},
+    {30613, "Item"},
+    {30614, "Before"},
+    {30615, "Sent"},
+    {30616, "Read Back"},
+    {30617, "Result"},
+    {30618, "Message"},
+    {30619, "Open"},
+    {30620, "Compare"},
+    {30621, "Restore"},
+    {30622, "Save Journal..."},
+    {30623, "Report..."},
+    {30624, "Write the record of %2 back to %1?"},
+    {30625, "The connected instrument is %1, not %2 of this record. Nothing was written."},
+    {30626, "The history holds no as-found and as-left record of this instrument."},
+    {30627, "The record file %1 cannot be read or has been changed since it was taken."},
+    {30628, "CSV File (*.csv)|*.csv||"},
+    {30629, "PDF Document (*.pdf)|*.pdf||"},
+    {30630, "Can not save the file %1."},
+    {30631, "Commissioning Report"},
+    {30632, "Firmware"},
+    {30633, "Date"},
+    {30634, "Writes between the two records"},
+    {30635, "Trend recorded in this connection"},
+    {30636, "Page %1 of %2"},
+    {30637, "The as-left record could not be read: %1"},
+    {30638, "Instruments"},
+    {30639, "Records"},
+    {30640, "Journal"},
+    {30641, "(no serial number; known by its port)"},
+    {30642, "Close"},
 };
 
 TEST(StringTable, HoldsEveryQuotedTextExactly) {
@@ -139,8 +182,8 @@ TEST(MessageFormat, PositionalAndPrintfInserts) {
   EXPECT_EQ(FormatMessageId(IDS_RANGE_ERROR, {std::string("0% input"), std::string("0.0000"), std::string("48.0000")}),
             "0% input should be a from 0.0000 to 48.0000. ");
   EXPECT_EQ(FormatMessageId(IDS_N_NOT_MATCHING, {12LL}), "12 parameter(s) not matching.");
-  EXPECT_EQ(FormatMessage("%2-%1-%2", {std::string("a"), std::string("b")}), "b-a-b");
-  EXPECT_EQ(FormatMessage("100%% of %1, %3 stays", {std::string("x")}), "100% of x, %3 stays");
+  EXPECT_EQ(FormatMessageText("%2-%1-%2", {std::string("a"), std::string("b")}), "b-a-b");
+  EXPECT_EQ(FormatMessageText("100%% of %1, %3 stays", {std::string("x")}), "100% of x, %3 stays");
   EXPECT_EQ(FormatString(LoadString(IDS_PORT_OPEN_FAILED), "\\\\.\\COM12"),
             "Communication port \\\\.\\COM12 can not be opened.");
   EXPECT_EQ(FormatString("X[%d] %s", "k"), "X[%d] k");

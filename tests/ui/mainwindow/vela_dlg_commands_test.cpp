@@ -371,13 +371,17 @@ TEST_F(VelaDlgCommandsTest, OfflineUploadDownloadAndCompare) {
   m_sim->ClearFault();
   ExpectLineFree(*dlg);
 
-  // Download with SW2-8 off: the switch is asked and nothing else is sent.
+  // Download with SW2-8 off: after the identity and the before-download
+  // record, the switch is asked and nothing else is sent.
   m_host.Clear();
   m_sim->SetSw28(false);
   m_sim->ClearTranscript();
   Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
   EXPECT_EQ(Texts(), Lines{LoadString(IDS_EDIT_SWITCH_OFF)});
-  EXPECT_EQ(m_sim->Commands(), (Lines{"G99", "I07", "DW", "G01"}));
+  const Lines sent = m_sim->Commands();
+  EXPECT_EQ(Lines(sent.begin(), sent.begin() + 11),
+            (Lines{"G01", "I90", "D2", "I90", "D0", "I90", "D2", "I90", "D3", "I90", "D6"}));
+  EXPECT_EQ(From(sent, "G99"), (Lines{"G99", "I07", "DW", "G01"}));
   m_sim->SetSw28(true);
   ExpectLineFree(*dlg);
 
