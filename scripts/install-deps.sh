@@ -6,7 +6,7 @@
 # scripts/package-check.sh); the tests read JSON with python3.
 set -euo pipefail
 pkgs=(g++ cmake make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
-      poppler-utils fonts-ipafont-gothic qt6-translations-l10n
+      poppler-utils fonts-ipafont-gothic qt6-translations-l10n libsqlite3-dev
       python3 dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xdg-utils man-db bash-completion xdotool)
 missing=()
 for p in "${pkgs[@]}"; do

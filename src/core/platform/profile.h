@@ -34,7 +34,8 @@ public:
   CProfileFile() = default;
 
   // Replaces the document with the file's content. False (and an empty
-  // document) when the file cannot be read or is too large.
+  // document) when the file cannot be read or is too large, with errno
+  // saying which (EFBIG for a file too large).
   bool Load(const std::string &path);
   // The document from file bytes in the link code page.
   void Parse(std::string_view bytes);

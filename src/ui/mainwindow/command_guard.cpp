@@ -45,26 +45,36 @@ bool CCommandGuard::Run(const std::function<void()> &body, bool exclusive) {
   return true;
 }
 
+bool CCommandGuard::DialogOpen() const {
+  QWidget *modal = QApplication::activeModalWidget();
+  return modal && modal != &m_window;
+}
+
 bool CCommandGuard::PutOffClose() {
-  if (m_depth == 0)
+  if (m_depth == 0 && !DialogOpen())
     return false;
   // The command under way holds the link mutex and maybe an interface a
-  // transfer thread still uses: it ends first, then the window closes.
+  // transfer thread still uses, a dialog of the window runs in a loop of its
+  // own: they end first, then the window closes.
   m_closePending = true;
   WindDown();
   return true;
 }
 
 void CCommandGuard::WindDown() {
-  // Every modal window of the command is closed as its user would close it
-  // (No, Cancel), except the progress window, whose transfer is left to end
-  // by itself.
-  if (!m_closePending || m_depth == 0)
+  // Every modal window is closed as its user would close it (No, Cancel),
+  // except the progress window, whose transfer is left to end by itself;
+  // then, with no command left, the window closes.
+  if (!m_closePending)
     return;
   QWidget *modal = QApplication::activeModalWidget();
-  if (auto *transfer = qobject_cast<CLoadDialog *>(modal))
+  if (auto *transfer = qobject_cast<CLoadDialog *>(modal)) {
     transfer->Abandon();
-  else if (modal && modal != &m_window)
+  } else if (modal && modal != &m_window) {
     modal->close();
+  } else if (m_depth == 0) {
+    m_window.close();
+    return;
+  }
   QTimer::singleShot(kWindDownMs, &m_window, [this] { WindDown(); });
 }

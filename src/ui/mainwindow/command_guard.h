@@ -20,9 +20,12 @@ public:
   bool Run(const std::function<void()> &body, bool exclusive = true);
   bool IsRunning() const { return m_depth > 0; }
   bool IsClosePending() const { return m_closePending; }
-  // For the window's close: false when no command runs and the close may go
-  // ahead; true when it has been put off until the command ends.
+  // For the window's close: false when no command runs, no dialog of the
+  // window is open and the close may go ahead; true when it has been put off
+  // until they have ended.
   bool PutOffClose();
+  // A modal window other than the main window is open.
+  bool DialogOpen() const;
 
 private:
   void WindDown();

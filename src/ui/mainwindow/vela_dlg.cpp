@@ -22,6 +22,7 @@
 #include "ui/workers/load_dialog.h"
 #include "core/workers/update_io_thread.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -88,6 +89,7 @@ CVELADlg::CVELADlg(CLanguageModule &language, QWidget *parent)
   AddShortcut(Qt::Key_U, IDC_UPLOAD, &CVELADlg::OnUpload);
   AddShortcut(Qt::Key_D, IDC_DOWNLOAD, &CVELADlg::OnDownload);
   AddShortcut(Qt::Key_L, IDC_LANGUAGE, &CVELADlg::OnLanguage);
+  AddShortcut(Qt::Key_H, IDC_HISTORY, &CVELADlg::OnHistory);
   for (int slot = 0; slot < kUtilitySlots; ++slot)
     AddShortcut(Qt::Key_1 + slot, kUtilityButtons[slot], nullptr);
 }
@@ -97,9 +99,10 @@ CVELADlg::~CVELADlg() { m_connection.RequestStop(); }
 void CVELADlg::AddShortcut(int key, int buttonId, void (CVELADlg::*handler)()) {
   auto *shortcut = new QShortcut(QKeySequence(Qt::ALT | key), this);
   connect(shortcut, &QShortcut::activated, this, [this, buttonId, handler] {
-    // Each key works only while its button does.
+    // Each key works only while its button does: not behind the chart, which
+    // hides the buttons but leaves them enabled.
     QPushButton *button = Button(buttonId);
-    if (!button || !button->isEnabled())
+    if (!button || !button->isVisible() || !button->isEnabled())
       return;
     if (buttonId == IDC_CONNECT) {
       button->toggle();
@@ -138,6 +141,7 @@ void CVELADlg::BuildWindow() {
   m_client->show();
   m_list = qobject_cast<CParameterListCtrl *>(FindControl(m_client, IDC_PARAMETER_LIST));
   m_connect = Button(IDC_CONNECT);
+  AddHistoryButton();
 }
 
 void CVELADlg::Create() {
@@ -348,9 +352,14 @@ void CVELADlg::Update(CObservable &source) {
     CloseTrendGraph();
 }
 
+bool CVELADlg::DialogOpen() const { return m_commands.DialogOpen(); }
+
 void CVELADlg::OnTimer() {
-  // A command in progress holds the line and answers its own failures.
-  if (Poller() && Poller()->GetError() && !m_commands.IsRunning())
+  // A command in progress holds the line and answers its own failures. Any
+  // other dialog of the window (the chart's print or save dialog, a message)
+  // is answered first: a No over it would disconnect, and take away the
+  // chart, under a dialog still running. The question comes once it closes.
+  if (Poller() && Poller()->GetError() && !m_commands.IsRunning() && !DialogOpen())
     AskAfterCommError();
   if (IsOnline()) {
     for (int i = 0; i < kLivePanels; ++i)
@@ -394,6 +403,7 @@ void CVELADlg::AskAfterCommError() {
 }
 
 void CVELADlg::Disconnect() {
+  TakeAsLeft();
   if (m_connect)
     m_connect->setChecked(false);
   CLinkLock lock = m_connection.Lock();
@@ -439,7 +449,7 @@ void CVELADlg::ShowMainControls(bool show) {
   static constexpr int kMainControls[] = {IDC_CONNECT, IDC_OPEN_FILE, IDC_SAVE_FILE, IDC_PARAMETER_LIST,
                                           1031, 1032, 1033, 1037, 1038, 1039,
                                           IDC_FUNCTION_BLOCK, IDC_PARAMETER_LABEL, IDC_UTILITY_LABEL,
-                                          IDC_COMPARE, IDC_LANGUAGE, IDC_UPLOAD, IDC_DOWNLOAD};
+                                          IDC_COMPARE, IDC_LANGUAGE, IDC_UPLOAD, IDC_DOWNLOAD, IDC_HISTORY};
   for (int id : kMainControls)
     if (QWidget *control = FindControl(m_client, id))
       control->setVisible(show);
@@ -492,6 +502,8 @@ void CVELADlg::keyPressEvent(QKeyEvent *event) {
 
 void CVELADlg::Shutdown() {
   m_timer.stop();
+  // Before the poller is told to stop: that stop ends every read at once.
+  TakeAsLeft();
   // Asked to stop first, the poller gives up a cycle stuck on a silent
   // instrument at once, so the disconnect never waits behind it.
   m_connection.RequestStop();

@@ -9,6 +9,7 @@
 #include "ui/mainwindow/connection.h"
 
 #include <QDialog>
+#include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <array>
@@ -26,6 +27,8 @@ class CParBase;
 class CParEdit;
 class CParameterListCtrl;
 class CUpdateIOThread;
+struct CInstrumentIdentity;
+struct HistoryRecord;
 class QPushButton;
 
 class CVELADlg : public QDialog, public CObserver, public CObservable {
@@ -51,6 +54,8 @@ public:
   static constexpr int IDC_PARAMETER_LABEL = 1060;
   static constexpr int IDC_PARAMETER_LIST = 1006;
   static constexpr int IDC_UTILITY_LABEL = 1061;
+  // Not in the template: placed in the free space of the top row.
+  static constexpr int IDC_HISTORY = 1090;
   // Utility slots 0 to 5.
   static constexpr std::array<int, kUtilitySlots> kUtilityButtons = {1031, 1032, 1033, 1037, 1038, 1039};
 
@@ -126,6 +131,7 @@ public slots:
   void OnUpload();
   void OnDownload();
   void RunUtility(int slot);
+  void OnHistory();
 
 protected:
   virtual void OnInitDialog();
@@ -141,6 +147,8 @@ private:
   void AddShortcut(int key, int buttonId, void (CVELADlg::*handler)());
   void OnTimer();
   void AskAfterCommError();
+  // A modal window other than the main window itself is open.
+  bool DialogOpen() const;
   void OnBlockStep(int step);
   void OnCellClicked(int row, int column);
   void OnEditRequested();
@@ -160,7 +168,7 @@ private:
   void Compare();
   void OpenFile();
   void SaveFile();
-  void WriteEdit(int block, int row);
+  void WriteEdit(int block, int row, const std::string &before);
   bool RefusedOnline();
   int AskPort();
   std::unique_ptr<CCommInterface> OpenPort(int port);
@@ -173,6 +181,22 @@ private:
   bool TakeConfigFile(const std::string &path);
   QString AskConfigFile(bool save);
   void ShowOutOfRangeReport();
+
+  // The history (vela_dlg_history.cpp).
+  void AddHistoryButton();
+  void NoteWholeRead(CParBase &set, CCommInterface &comm, int port);
+  // The as-left record when the online connection has been written to.
+  void TakeAsLeft();
+  bool ReadIdentityNow(CCommInterface &comm, int port, CInstrumentIdentity &who);
+  // The before-download record unless one was taken of the instrument in
+  // this run (or the setting turns it off); false when the read failed.
+  bool TakeBeforeDownload(CCommInterface &comm, const CInstrumentIdentity &who, std::unique_ptr<CParBase> &held);
+  std::unique_ptr<CParBase> LoadRecord(const HistoryRecord &record);
+  void OpenRecord(const HistoryRecord &record);
+  void CompareRecord(const HistoryRecord &record);
+  void RestoreRecord(const HistoryRecord &record, const CInstrumentIdentity &who);
+  void KeepTrendPicture(CGraphCtrl *panel);
+  QImage m_trendPicture;
 
   CLanguageModule &m_language;
   std::unique_ptr<CParBase> m_model;

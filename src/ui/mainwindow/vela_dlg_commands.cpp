@@ -22,6 +22,8 @@
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
 #include "ui/workers/load_dialog.h"
+#include "core/history/history.h"
+#include "core/history/write_journal.h"
 #include "core/workers/update_io_thread.h"
 
 #include <QApplication>
@@ -72,6 +74,7 @@ std::unique_ptr<CParBase> CVELADlg::ReadInstrument(std::unique_ptr<CCommInterfac
   CLoadDialog transfer(this);
   if (!transfer.Upload(comm.get(), copy.get()))
     return nullptr;
+  NoteWholeRead(*copy, *comm, port);
   return copy;
 }
 
@@ -157,6 +160,10 @@ void CVELADlg::Download() {
   std::unique_ptr<CCommInterface> comm = OpenPort(port);
   if (!comm)
     return;
+  CInstrumentIdentity who;
+  std::unique_ptr<CParBase> held;
+  if (!ReadIdentityNow(*comm, port, who) || !TakeBeforeDownload(*comm, who, held))
+    return;
   try {
     if (!m_model->CheckEditSwitch(*comm))
       return;
@@ -164,8 +171,10 @@ void CVELADlg::Download() {
     AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
     return;
   }
+  CJournalScope journal(*comm, who, kContextDownload, ParameterRows(*m_model, held.get(), -1, -1));
   CLoadDialog transfer(this);
-  transfer.Download(comm.get(), m_model.get());
+  if (transfer.Download(comm.get(), m_model.get()))
+    journal.Complete(nullptr);
 }
 
 void CVELADlg::OnCompare() {
@@ -247,7 +256,14 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
   try {
     copy = LoadConfigCopy(*m_model, path);
   } catch (const CException &e) {
-    AfxMessageBox(e.GetErrorMessage(), MB_OK);
+    // A file that could not be read at all comes with the failure's own text
+    // above the reason: the reason is shown, the failure once after it.
+    std::string reason = e.GetErrorMessage();
+    const std::string failed = LoadString(IDS_LOAD_FILE_FAILED) + "\n";
+    const bool unread = e.GetId() == IDS_LOAD_FILE_FAILED && reason.rfind(failed, 0) == 0;
+    if (unread)
+      reason.erase(0, failed.size());
+    AfxMessageBox(reason, unread ? MB_ICONERROR : MB_OK);
     AfxMessageBox(IDS_LOAD_FILE_FAILED, MB_ICONERROR);
     return false;
   }
@@ -257,9 +273,19 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
     CLinkLock lock = m_connection.Lock();
     if (!lock)
       return false;
+    std::unique_ptr<CParBase> before = m_model->Clone();
+    before->CopyFrom(*m_model);
     m_model->CopyFrom(*copy);
-    CLoadDialog transfer(this);
-    if (!transfer.Download(m_connection.Interface(), m_model.get()))
+    bool written = false;
+    {
+      CJournalScope journal(*m_connection.Interface(), IdentityOf(*before, History().PortOf(m_connection.Interface())),
+                            kContextOpenFile, ParameterRows(*m_model, before.get(), -1, -1));
+      CLoadDialog transfer(this);
+      written = transfer.Download(m_connection.Interface(), m_model.get());
+      if (written)
+        journal.Complete(nullptr);
+    }
+    if (!written)
       Disconnect();
   } else {
     m_model->CopyFrom(*copy);
@@ -295,13 +321,14 @@ void CVELADlg::CommitEdit() {
       [&] {
         if (IsOnline() && !CheckEditSwitchNow())
           return;
+        const std::string before = m_model->GetValueText(block, row);
         try {
           m_model->ApplyEdit(block, row, *m_edit);
         } catch (const CException &e) {
           AfxMessageBox(e.GetErrorMessage(), MB_OK);
           return;
         }
-        WriteEdit(block, row);
+        WriteEdit(block, row, before);
       },
       false);
   RefreshView();
@@ -310,7 +337,7 @@ void CVELADlg::CommitEdit() {
   m_list->setFocus();
 }
 
-void CVELADlg::WriteEdit(int block, int row) {
+void CVELADlg::WriteEdit(int block, int row, const std::string &before) {
   if (!IsOnline())
     return;
   CLinkLock lock = m_connection.Lock();
@@ -322,8 +349,11 @@ void CVELADlg::WriteEdit(int block, int row) {
     try {
       if (retry)
         m_connection.Interface()->Reopen();
+      CJournalScope journal(*m_connection.Interface(), IdentityOf(*m_model, History().PortOf(m_connection.Interface())),
+                            kContextEdit, EditRows(*m_model, block, row, before));
       m_model->WriteToDevice(*m_connection.Interface(), block, row);
       m_model->ReadFromDevice(m_connection.Interface(), block, row);
+      journal.Complete(m_model.get());
       return;
     } catch (const CException &e) {
       AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
