@@ -2,7 +2,7 @@
 // time-out, one command line out and one response line in.
 #pragma once
 
-#include "core/resources/exception.h"
+#include "core/link/serial_io_exception.h"
 
 #include <chrono>
 #include <cstdint>
@@ -11,11 +11,6 @@
 
 class CAbortSignal;
 class CSerialLine;
-
-class CSerialIOException : public CException {
-public:
-  using CException::CException;
-};
 
 // The read and write time-outs in force, in milliseconds.
 struct CommTimeouts {

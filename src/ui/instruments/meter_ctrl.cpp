@@ -32,6 +32,12 @@ void CMeterCtrl::SetRange(double low, double high) {
 }
 
 void CMeterCtrl::SetValueText(const std::string &text) {
+  // The window's timer hands over the same text ten times a second; only a
+  // change is worth a repaint.
+  if (m_hasValueText && text == m_valueText)
+    return;
+  m_hasValueText = true;
+  m_valueText = text;
   m_valueBox->setText(QString::fromStdString(text));
   std::string_view rest = text;
   double value = 0.0;

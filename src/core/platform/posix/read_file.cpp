@@ -13,7 +13,10 @@ bool ReadFileContents(const std::string &path, std::size_t limit, std::string &b
     return false;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > limit)) {
+    // The caller tells the user why: a file over the limit says so.
+    const int reason = st.st_size > 0 ? EFBIG : errno;
     ::close(fd);
+    errno = reason;
     return false;
   }
   if (S_ISREG(st.st_mode))
@@ -32,11 +35,15 @@ bool ReadFileContents(const std::string &path, std::size_t limit, std::string &b
       break;
     // The file may grow while it is read, or be no regular file at all.
     if (bytes.size() + static_cast<std::size_t>(n) > limit) {
+      errno = EFBIG;
       ok = false;
       break;
     }
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
+  const int reason = errno;
   ::close(fd);
+  if (!ok)
+    errno = reason;
   return ok;
 }
