@@ -141,7 +141,8 @@ int CmdDownload(const CliOptions &options) {
   CInstrumentIdentity who;
   session.Run([&](CCommInterface &comm) { who = ReadIdentity(model, comm, HistoryPortName(options)); });
   std::unique_ptr<CParBase> held;
-  if (!options.backup.empty() || !options.noBackup) {
+  // Without a history the set is read only for --backup.
+  if (!options.backup.empty() || (!options.noBackup && CHistoryStore::Kept())) {
     held = model.Clone();
     session.Run([&](CCommInterface &comm) { Upload(comm, *held); });
     NoteBeforeDownload(*held, who, options);

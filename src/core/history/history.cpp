@@ -8,15 +8,12 @@
 #include "core/resources/string_ids.h"
 #include "core/resources/ui_host.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <unistd.h>
 
 namespace {
 
@@ -90,6 +87,8 @@ std::string CHistory::TakeRecord(CParBase &set, const CInstrumentIdentity &who, 
   // Counted as taken even when the history fails: the next operation must
   // not read the whole set again for a record that cannot be kept either.
   m_recorded.insert(who.Key());
+  if (!CHistoryStore::Kept())
+    return {};
   const std::string time = UtcNow();
   const std::string stem = who.FileStem() + "_" + CompactTime(time) + "_" + kind;
   std::error_code ec;
@@ -110,9 +109,12 @@ std::string CHistory::TakeRecord(CParBase &set, const CInstrumentIdentity &who, 
     return {};
   }
   std::string path = folder + "/" + stem + ".cfg";
-  for (int n = 2; ::link(part.c_str(), path.c_str()) != 0; ++n) {
-    if (errno != EEXIST || n > 99) {
-      const std::string reason = std::strerror(errno);
+  for (int n = 2;; ++n) {
+    std::filesystem::create_hard_link(part, path, ec);
+    if (!ec)
+      break;
+    if (ec != std::errc::file_exists || n > 99) {
+      const std::string reason = ec.message();
       std::filesystem::remove(part, ec);
       NoteFailure(reason + " (" + folder + ")");
       return {};
@@ -159,6 +161,8 @@ void CHistory::NoteMissingRecord(const CInstrumentIdentity &who, const std::stri
 }
 
 bool CHistory::BeginRows(const CInstrumentIdentity &who, std::vector<JournalEntry> &rows) {
+  if (!CHistoryStore::Kept())
+    return false;
   std::lock_guard lock(m_mutex);
   try {
     Store().BeginRows(who, rows);
@@ -170,6 +174,8 @@ bool CHistory::BeginRows(const CInstrumentIdentity &who, std::vector<JournalEntr
 }
 
 void CHistory::CompleteRows(const std::vector<JournalEntry> &rows) {
+  if (!CHistoryStore::Kept())
+    return;
   std::lock_guard lock(m_mutex);
   try {
     Store().CompleteRows(rows);

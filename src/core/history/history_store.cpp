@@ -116,6 +116,8 @@ private:
 
 CHistoryStore::CHistoryStore(std::string folder) : m_folder(std::move(folder)) {}
 
+bool CHistoryStore::Kept() { return true; }
+
 CHistoryStore::~CHistoryStore() { sqlite3_close(m_db); }
 
 void CHistoryStore::Fail(const std::string &what) const {

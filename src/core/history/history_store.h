@@ -72,6 +72,10 @@ public:
   CHistoryStore(const CHistoryStore &) = delete;
   CHistoryStore &operator=(const CHistoryStore &) = delete;
 
+  // False in a build without the database: nothing is recorded, and opening
+  // throws with the reason.
+  static bool Kept();
+
   // Opens (once) and throws CHistoryError with the reason when it cannot. A
   // damaged database is moved aside (its new name in SetAsideName()) and a
   // new one started; the caller warns about it.

@@ -55,7 +55,11 @@ std::string PortName(int number) { return "COM" + std::to_string(number); }
 std::string UtcNow() {
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
+#ifdef _WIN32
+  gmtime_s(&tm, &now);
+#else
   gmtime_r(&now, &tm);
+#endif
   char buf[32];
   std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
   return buf;
