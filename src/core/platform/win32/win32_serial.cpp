@@ -105,9 +105,11 @@ bool CWin32Serial::Configure(std::uint32_t baud, std::uint8_t byteSize, std::uin
 bool CWin32Serial::SetReadTimeout(DWORD milliseconds) {
   if (milliseconds == m_readTimeout)
     return true;
-  // A one-byte read returns as soon as a byte is there and gives up after
-  // the constant. A write gets the time its bytes need down to 300 baud and
-  // the stall limit on top, so a line that stops taking bytes gives up.
+  // A read of what has arrived returns at once; a one-byte read when
+  // nothing has waits for it and gives up after the constant, the
+  // per-character time-out. A write gets the time its bytes need down to
+  // 300 baud and the stall limit on top, so a line that stops taking bytes
+  // gives up.
   COMMTIMEOUTS timeouts{};
   timeouts.ReadIntervalTimeout = 1000;
   timeouts.ReadTotalTimeoutMultiplier = 0;
@@ -143,14 +145,26 @@ CWin32Serial::ReadResult CWin32Serial::ReadByte(unsigned char &byte, std::chrono
                                                 const CAbortSignal *abort) {
   if (abort && abort->IsRaised())
     return ReadResult::Aborted;
+  if (m_receivedNext < m_receivedCount) {
+    byte = m_received[m_receivedNext++];
+    return ReadResult::Byte;
+  }
   const auto ms = timeout.count() <= 0 ? 1 : timeout.count() >= MAXDWORD ? MAXDWORD - 1 : timeout.count();
   if (!SetReadTimeout(static_cast<DWORD>(ms)))
     return IsHangUp(GetLastError()) ? ReadResult::HangUp : ReadResult::Error;
   OVERLAPPED overlapped{};
   overlapped.hEvent = m_event;
   ResetEvent(m_event);
+  // Everything the driver holds in one call, or the first byte to come.
+  // (Windows could do both in one read with the MAXDWORD time-outs, but
+  // wine then waits for the whole buffer.)
+  DWORD want = 1;
+  COMSTAT status{};
+  DWORD errors = 0;
+  if (ClearCommError(m_handle, &errors, &status) && status.cbInQue > 0)
+    want = status.cbInQue < sizeof m_received ? status.cbInQue : static_cast<DWORD>(sizeof m_received);
   DWORD got = 0;
-  if (!ReadFile(m_handle, &byte, 1, &got, &overlapped)) {
+  if (!ReadFile(m_handle, m_received, want, &got, &overlapped)) {
     const DWORD error = GetLastError();
     if (error != ERROR_IO_PENDING)
       return IsHangUp(error) ? ReadResult::HangUp : ReadResult::Error;
@@ -168,7 +182,12 @@ CWin32Serial::ReadResult CWin32Serial::ReadByte(unsigned char &byte, std::chrono
   }
   // The driver's time-out ends the read with nothing read. Windows cannot
   // tell a line that went quiet from one whose far end is gone.
-  return got == 1 ? ReadResult::Byte : ReadResult::Timeout;
+  if (got == 0)
+    return ReadResult::Timeout;
+  m_receivedCount = got;
+  m_receivedNext = 1;
+  byte = m_received[0];
+  return ReadResult::Byte;
 }
 
 bool CWin32Serial::Write(const void *data, std::size_t size, const CAbortSignal *abort) {
@@ -193,12 +212,17 @@ bool CWin32Serial::Write(const void *data, std::size_t size, const CAbortSignal 
     p += written;
     size -= written;
   }
-  // Returns once the driver has sent every byte.
-  FlushFileBuffers(m_handle);
+  // A COM port's write completes when the driver has sent its bytes, so
+  // there is nothing left to wait for. (FlushFileBuffers would wait on
+  // Windows, but wine discards the unsent bytes instead: on its
+  // pseudo-terminals that loses a command the far end has not read yet.)
   return true;
 }
 
-void CWin32Serial::FlushInput() { PurgeComm(m_handle, PURGE_RXCLEAR); }
+void CWin32Serial::FlushInput() {
+  m_receivedCount = m_receivedNext = 0;
+  PurgeComm(m_handle, PURGE_RXCLEAR);
+}
 
 CSerialAccess DiagnoseSerialAccess(const std::string &) {
   // Windows has no group that grants the COM ports; a refusal is someone else's open handle.

@@ -2,7 +2,9 @@
 // \\.\COMn, a DCB without handshake and with DTR and RTS held inactive, and
 // overlapped reads and writes, so that every wait can watch the abort
 // signal's event beside the I/O's own. The read time-out is the driver's
-// (SetCommTimeouts), set only when it changes.
+// (SetCommTimeouts), set only when it changes. A read takes whatever the
+// driver holds, up to a buffer's worth, and hands it out a byte at a time:
+// one system call per byte costs more than a byte's time on the line.
 #pragma once
 
 #include "core/platform/serial_line.h"
@@ -33,4 +35,7 @@ private:
   HANDLE m_handle;
   HANDLE m_event; // the overlapped operations' event; one operation at a time
   DWORD m_readTimeout = MAXDWORD; // none applied yet
+  unsigned char m_received[512];
+  DWORD m_receivedCount = 0; // bytes in m_received
+  DWORD m_receivedNext = 0;  // the next of them to hand out
 };
