@@ -3,6 +3,7 @@
 #include "core/resources/dialog_templates.h"
 #include "core/platform/dynlib.h"
 #include "core/platform/exe_path.h"
+#include "core/platform/user_locale.h"
 #include "core/resources/settings_store.h"
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
@@ -41,9 +42,10 @@ int UserLocaleId() {
       break;
     }
   }
-  if (!value)
-    return kLocaleNeutral;
-  std::string_view s(value);
+  // Without them, the system's own setting: Windows keeps the user's
+  // language there, not in the environment.
+  const std::string system = value ? std::string() : SystemUserLanguage();
+  std::string_view s = value ? std::string_view(value) : std::string_view(system);
   if (s == "ja" || s.starts_with("ja_") || s.starts_with("ja."))
     return kLocaleJapanese;
   return kLocaleNeutral;

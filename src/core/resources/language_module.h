@@ -34,7 +34,8 @@ inline constexpr int kLanguageCount = 2;
 const LanguageRow &LanguageTableRow(int index);
 
 // The user's locale as the environment gives it (the first set of LC_ALL,
-// LC_MESSAGES, LANG): kLocaleJapanese for "ja" or "ja_*", else kLocaleNeutral.
+// LC_MESSAGES, LANG), or without any of them the system's user language
+// (Windows): kLocaleJapanese for "ja" or "ja_*", else kLocaleNeutral.
 int UserLocaleId();
 
 // The locale the last load chose (the user's own for the English row);

@@ -1,0 +1,3 @@
+#include "core/platform/user_locale.h"
+
+std::string SystemUserLanguage() { return {}; }
