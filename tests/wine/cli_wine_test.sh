@@ -89,6 +89,11 @@ win monitor --port COM21 --count 3
 [ $STATUS -eq 0 ] && [ "$(printf '%s\n' "$OUT" | wc -l)" -eq 4 ]
 check "monitor: a header and three rows" $? "status $STATUS: $OUT $ERR"
 
+# The Windows build has no history database, and says so.
+win history
+[ $STATUS -eq 4 ] && [[ "$ERR" == *"keeps no history"* ]]
+check "history: none in this build" $? "status $STATUS: $OUT $ERR"
+
 # Another model is refused with the system's message.
 win upload --port COM23 -o "Z:$WORK/kt7w.cfg"
 [ $STATUS -eq 4 ] && [[ "$ERR" == *"The connection device is not supported."* ]]
