@@ -67,6 +67,7 @@ public:
   void SaveFile(const std::string &path) override;
   void LoadFile(const std::string &path) override;
   std::string GetOutOfRangeReport() const override;
+  std::string GetDescription(int block, int item, bool online) const override;
 
   // Parameters this model adds to the base set travel here, at the end of
   // every transfer, with the transfer's selection.
@@ -87,6 +88,8 @@ public:
   // item 1 at "1" so they do not end the fixed output.
   bool GetLoopTest() const { return m_loopTest; }
   void SetLoopTest(bool on) { m_loopTest = on; }
+  // Returns the output to normal, as the loop test's third mode does.
+  void EndLoopTest(CCommInterface &comm);
 
   // The user table as the table dialog shows it: the active points, in
   // engineering units.
@@ -162,6 +165,17 @@ private:
   std::string m_firmware;
   std::string m_serial;
   std::string m_tag;
+
+  // The limits CheckRange would apply to a value of one item, found by
+  // letting a copy of the model check one (par_kt7w_describe.cpp): the
+  // limits stay where the rules are.
+  struct RangeProbe {
+    int lowest;
+    int highest;
+  };
+  bool m_rangeProbe = false;
+  bool FindRange(int block, int item, RangeProbe &range) const;
+  std::string UnitOf(int block, int item) const;
 
   bool m_loopTest = false;
   bool m_fineZeroWritten = false;

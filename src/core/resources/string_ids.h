@@ -145,3 +145,26 @@ inline constexpr int IDS_GRAPH_SAVE = 30400;
 inline constexpr int IDS_GRAPH_SAVE_FILTER = 30401;
 inline constexpr int IDS_GRAPH_SAVE_FAILED = 30402;
 inline constexpr int IDS_GRAPH_PRINT_FAILED = 30403;
+
+// Confirmations and reports of the utility actions that change the instrument
+inline constexpr int IDS_CONFIRM_RESET = 31800;       // %1 action, %2 the values it resets
+inline constexpr int IDS_CONFIRM_CALIBRATION = 31801; // %1 action, %2 reading, %3 parameter, %4 its value now
+inline constexpr int IDS_NOW_HOLDS = 31802;           // %1 action, %2 the values after it
+inline constexpr int IDS_READING_REJECTED = 31803;    // %1 action, %2 reading, %3..%4 allowed, %5 parameter
+
+// The main window's own notices
+inline constexpr int IDS_FIXED_OUTPUT = 31810;         // banner while the loop test holds the output
+inline constexpr int IDS_FIXED_OUTPUT_RELEASE = 31811; // Yes / No / Cancel before leaving it fixed
+inline constexpr int IDS_UNSAVED_CHANGES = 31820; // Save / Discard / Cancel before the set is replaced
+inline constexpr int IDS_NOT_SAVED = 31821;       // title: a changed set without a file
+inline constexpr int IDS_METER_ABOVE_RANGE = 31830; // %1..%2 the panel's range, %3 its unit
+inline constexpr int IDS_METER_BELOW_RANGE = 31831;
+inline constexpr int IDS_METER_NOT_A_NUMBER = 31832; // %1 the text received
+
+// A parameter's description (the list's tooltips)
+inline constexpr int IDS_TIP_RANGE = 31840;        // %1..%2 the limits, %3 the unit
+inline constexpr int IDS_TIP_RANGE_OR_ZERO = 31841; // the filter: 0, or %1..%2
+inline constexpr int IDS_TIP_CHOICES = 31842;
+inline constexpr int IDS_TIP_DEFAULT = 31843;
+inline constexpr int IDS_TIP_INSTRUMENT = 31844;
+inline constexpr int IDS_UNIT_SECONDS = 31845;

@@ -133,6 +133,23 @@ const StringEntry kEnglish[] = {
     {30500, "The value must not contain a line break."},
     {30501, "Fine span adjustment cannot be calculated: the present reading equals Fine zero adjustment X."},
     {30502, "Fine adjustment cannot be calculated: 0% output equals 100% output."},
+    {31800, "%1 returns these values of the instrument to their factory state:\n%2\nContinue?"},
+    {31801, "%1 takes the present reading %2 as %3 (now %4).\nContinue?"},
+    {31802, "%1 done. The instrument now holds:\n%2"},
+    {31803, "%1 was not sent: the present reading %2 is outside %3 to %4, the range %5 may take."},
+    {31810, "Output fixed by loop test"},
+    {31811, "The output is fixed by the loop test. Return it to normal?"},
+    {31820, "The parameters in the window have changes that are neither saved to a file nor downloaded. Save them to a file?"},
+    {31821, "(not saved)"},
+    {31830, "Above range (%1 to %2 %3)"},
+    {31831, "Below range (%1 to %2 %3)"},
+    {31832, "Not a number: \"%1\""},
+    {31840, "Range: %1 to %2 %3"},
+    {31841, "Range: 0, or %1 to %2 %3"},
+    {31842, "Choices:"},
+    {31843, "Default: %1"},
+    {31844, "Instrument: %1"},
+    {31845, "s"},
 };
 
 const StringTable kEnglishTable{kEnglish, std::size(kEnglish)};

@@ -3,10 +3,13 @@
 #include "ui/instruments/meter.h"
 #include "core/platform/number_text.h"
 #include "core/resources/dialog_templates.h"
+#include "core/resources/message_format.h"
+#include "core/resources/string_ids.h"
 #include "ui/resources/template_builder.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <string_view>
 
 CMeterCtrl::CMeterCtrl(QWidget *parent) : QWidget(parent) {
@@ -29,10 +32,12 @@ void CMeterCtrl::SetRange(double low, double high) {
   m_high = high;
   m_meter->SetRange(low, high);
   m_meter->update();
+  ShowAlarm();
 }
 
 void CMeterCtrl::SetValueText(const std::string &text) {
-  m_valueBox->setText(QString::fromStdString(text));
+  m_text = text;
+  ShowAlarm();
   std::string_view rest = text;
   double value = 0.0;
   m_value = ScanDouble(rest, value) ? value : 0.0;
@@ -45,4 +50,38 @@ void CMeterCtrl::SetSelected(bool state) { m_selector->setChecked(state); }
 void CMeterCtrl::EnablePanel(bool flag) {
   m_selector->setEnabled(flag);
   setEnabled(flag);
+}
+
+QColor CMeterCtrl::AlarmBackground() { return QColor(0xD0, 0x10, 0x10); }
+
+void CMeterCtrl::ShowAlarm() {
+  const MeterAlarm alarm = ClassifyReading(m_text, m_low, m_high);
+  const QString shown = QString::fromStdString(alarm == MeterAlarm::NotANumber ? kNoReadingText : m_text);
+  if (m_valueBox->text() != shown)
+    m_valueBox->setText(shown);
+  if (alarm == m_alarm)
+    return;
+  m_alarm = alarm;
+  QPalette palette = m_valueBox->style()->standardPalette();
+  QString tip;
+  if (alarm != MeterAlarm::None) {
+    palette.setColor(QPalette::Base, AlarmBackground());
+    palette.setColor(QPalette::Text, Qt::white);
+    const std::string unit = m_unit->text().toStdString();
+    switch (alarm) {
+    case MeterAlarm::Above:
+      tip = QString::fromStdString(
+          FormatMessageId(IDS_METER_ABOVE_RANGE, {FormatFixed4(m_low), FormatFixed4(m_high), unit}));
+      break;
+    case MeterAlarm::Below:
+      tip = QString::fromStdString(
+          FormatMessageId(IDS_METER_BELOW_RANGE, {FormatFixed4(m_low), FormatFixed4(m_high), unit}));
+      break;
+    default:
+      tip = QString::fromStdString(FormatMessageId(IDS_METER_NOT_A_NUMBER, {m_text}));
+      break;
+    }
+  }
+  m_valueBox->setPalette(palette);
+  setToolTip(tip);
 }

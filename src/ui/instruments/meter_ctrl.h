@@ -4,8 +4,10 @@
 // the owner, who knows which block is selected.
 #pragma once
 
+#include "core/instruments/meter_alarm.h"
 #include "core/model/observable.h"
 
+#include <QColor>
 #include <QWidget>
 #include <string>
 
@@ -30,8 +32,12 @@ public:
   void SetCaption(const std::string &text);
   void SetUnit(const std::string &text);
   void SetRange(double low, double high);
-  // Shows text as it is; the meter shows its leading number, or 0.
+  // Shows text as it is; the meter shows its leading number, or 0. A value
+  // outside the range shows in the alarm colour, and a text that is no
+  // number as "----" in the alarm colour; the panel's tooltip says which.
   void SetValueText(const std::string &text);
+  MeterAlarm Alarm() const { return m_alarm; }
+  static QColor AlarmBackground();
   void SetSelected(bool state);
   void EnablePanel(bool flag);
 
@@ -41,7 +47,11 @@ public:
   CMeter *Meter() const { return m_meter; }
 
 private:
+  void ShowAlarm();
+
   int m_index = 0;
+  std::string m_text;
+  MeterAlarm m_alarm = MeterAlarm::None;
   double m_low = 0.0;
   double m_high = 100.0;
   double m_value = 0.0;

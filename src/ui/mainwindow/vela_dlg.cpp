@@ -126,6 +126,7 @@ void CVELADlg::BuildWindow() {
   m_editText->setParent(nullptr);
   m_editCombo->setParent(nullptr);
   m_panels.fill(nullptr);
+  m_fixedBanner = nullptr;
   m_list = nullptr;
   m_connect = nullptr;
   delete m_client;
@@ -206,6 +207,15 @@ void CVELADlg::WireButtons() {
 
 void CVELADlg::InitViews() {
   m_list->SetupColumns(Text(IDS_COL_NAME), Text(IDS_COL_VALUE));
+  // Every name of every block, in this run's language.
+  QStringList names;
+  for (int block = 0; m_model->GetItemCount(block) > 0; ++block)
+    for (int item = 0; item < m_model->GetItemCount(block); ++item)
+      names << QString::fromStdString(m_model->GetName(block, item));
+  m_list->FitNameColumn(names);
+  m_list->SetRowToolTip([this](int row) {
+    return QString::fromStdString(m_model->GetDescription(m_selectedBlock, row, IsOnline()));
+  });
   m_list->setRowCount(1);
   m_list->SetRowText(0, 0, QString());
   m_list->SelectRow(0);
@@ -220,6 +230,8 @@ void CVELADlg::InitViews() {
     panel->Attach(this);
     m_panels[j] = panel;
   }
+
+  BuildNotices();
 
   for (QWidget *editor : {static_cast<QWidget *>(m_editText), static_cast<QWidget *>(m_editCombo)}) {
     editor->setParent(m_list->viewport());
@@ -236,7 +248,15 @@ void CVELADlg::UpdateTitle() {
   const std::string version = VELA_VERSION;
   if (version.empty())
     return;
-  setWindowTitle(VersionTitle(m_model->GetModelName(), version));
+  QString title = VersionTitle(m_model->GetModelName(), version);
+  // Which set the window holds, and whether it holds more than that file.
+  if (!m_filePath.empty() || m_modified) {
+    title += QStringLiteral(" - ");
+    title += m_filePath.empty() ? Text(IDS_NOT_SAVED) : QFileInfo(QFile::decodeName(m_filePath.c_str())).fileName();
+    if (m_modified)
+      title += QStringLiteral(" *");
+  }
+  setWindowTitle(title);
 }
 
 void CVELADlg::RefreshView() {
@@ -255,6 +275,7 @@ void CVELADlg::RefreshView() {
     m_panels[j]->SetSelected(j == m_selectedBlock);
   m_panels[kDeviceInfoBlock]->EnablePanel(IsOnline());
   Button(IDC_LANGUAGE)->setEnabled(!IsOnline());
+  UpdateNotices();
 }
 
 void CVELADlg::FillParameterList() {
@@ -367,6 +388,7 @@ void CVELADlg::OnTimer() {
     m_panels[3]->SetValueText("0.0");
     m_panels[4]->SetValueText(m_model->GetValueString(4, 0));
   }
+  UpdateNotices();
 }
 
 void CVELADlg::AskAfterCommError() {
@@ -520,6 +542,19 @@ void CVELADlg::closeEvent(QCloseEvent *event) {
     event->ignore();
     m_closePending = true;
     WindDownCommand();
+    return;
+  }
+  // The instrument is left as the user chooses: a question already open
+  // answers for a second close.
+  if (m_askingClose) {
+    event->ignore();
+    return;
+  }
+  m_askingClose = true;
+  const bool go = AskReleaseFixedOutput() && AskKeepChanges();
+  m_askingClose = false;
+  if (!go) {
+    event->ignore();
     return;
   }
   event->accept();

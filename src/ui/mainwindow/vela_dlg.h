@@ -24,6 +24,7 @@ class CParBase;
 class CParEdit;
 class CParameterListCtrl;
 class CUpdateIOThread;
+class QLabel;
 class QPushButton;
 
 class CVELADlg : public QDialog, public CObserver, public CObservable {
@@ -49,6 +50,8 @@ public:
   static constexpr int IDC_PARAMETER_LABEL = 1060;
   static constexpr int IDC_PARAMETER_LIST = 1006;
   static constexpr int IDC_UTILITY_LABEL = 1061;
+  // Not in the template: the window's own notice of a fixed output.
+  static constexpr int IDC_FIXED_OUTPUT = 1090;
   // Utility slots 0 to 5.
   static constexpr std::array<int, kUtilitySlots> kUtilityButtons = {1031, 1032, 1033, 1037, 1038, 1039};
 
@@ -99,6 +102,22 @@ public:
   // From the edit object, a panel or the trend graph panel.
   void Update(CObservable &source) override;
 
+  // While the loop test holds the output: asks whether to return it to
+  // normal before the window lets go of the instrument. Yes returns it, No
+  // leaves it; false on Cancel (vela_dlg_state.cpp).
+  bool AskReleaseFixedOutput();
+  bool OutputFixed() const;
+  // Before the set in the window is replaced or dropped: while it holds
+  // changes neither saved to a file nor downloaded, asks Save / Discard /
+  // Cancel. False on Cancel, or when the save did not happen.
+  bool AskKeepChanges();
+  // Changes made to the set that no file and no instrument has.
+  bool IsModified() const { return m_modified; }
+  void SetModified(bool modified);
+  // The file the set was last opened from or saved to; empty when none.
+  const std::string &FilePath() const { return m_filePath; }
+  void SetFilePath(std::string path);
+
   CParBase *Model() const { return m_model.get(); }
   // The window's controls live in this widget, rebuilt for every run.
   QWidget *Client() const { return m_client; }
@@ -145,6 +164,9 @@ private:
   void HideEditors();
   void Shutdown();
   QPushButton *Button(int id) const;
+  // The notices the window adds to the template's controls (vela_dlg_state.cpp).
+  void BuildNotices();
+  void UpdateNotices();
 
   // Device and file commands (vela_dlg_commands.cpp). A command runs inside
   // RunCommand: one at a time, nothing thrown past it, and a close asked for
@@ -156,7 +178,8 @@ private:
   void Download();
   void Compare();
   void OpenFile();
-  void SaveFile();
+  // True when the set was written to a file.
+  bool SaveFile();
   void WriteEdit(int block, int row);
   bool RefusedOnline();
   int AskPort();
@@ -191,4 +214,8 @@ private:
   QWidget *m_client = nullptr;
   std::string m_startFile;
   bool m_askingCommError = false;
+  QLabel *m_fixedBanner = nullptr;
+  bool m_askingClose = false;
+  bool m_modified = false;
+  std::string m_filePath;
 };

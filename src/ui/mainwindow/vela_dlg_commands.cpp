@@ -132,8 +132,10 @@ void CVELADlg::ConnectOrDisconnect() {
   const bool ran = RunCommand([this] {
     if (m_connect->isChecked())
       Connect();
-    else
+    else if (AskReleaseFixedOutput())
       Disconnect();
+    else
+      m_connect->setChecked(true);
   });
   if (!ran)
     m_connect->setChecked(IsOnline());
@@ -141,7 +143,9 @@ void CVELADlg::ConnectOrDisconnect() {
 
 void CVELADlg::Connect() {
   bool connected = false;
-  {
+  // The instrument's set replaces the window's: changes of the window are
+  // kept first if the user wants them.
+  if (AskKeepChanges()) {
     CLinkLock lock = m_poller->ScopedLock();
     if (lock) {
       std::unique_ptr<CCommInterface> comm;
@@ -152,10 +156,13 @@ void CVELADlg::Connect() {
         connected = IsOnline();
       }
     }
-    if (!connected) {
-      m_connect->setChecked(false);
-      m_connect->setText(Text(IDS_CONNECT));
-    }
+  }
+  if (connected) {
+    SetFilePath({});
+    SetModified(false);
+  } else {
+    m_connect->setChecked(false);
+    m_connect->setText(Text(IDS_CONNECT));
   }
   RefreshView();
   if (connected)
@@ -167,7 +174,7 @@ void CVELADlg::OnUpload() {
 }
 
 void CVELADlg::Upload() {
-  if (RefusedOnline())
+  if (RefusedOnline() || !AskKeepChanges())
     return;
   CLinkLock lock = m_poller->ScopedLock();
   if (!lock)
@@ -181,6 +188,10 @@ void CVELADlg::Upload() {
     }
   }
   lock.Unlock();
+  if (taken) {
+    SetFilePath({});
+    SetModified(false);
+  }
   RefreshView();
   if (taken)
     ShowOutOfRangeReport();
@@ -210,7 +221,9 @@ void CVELADlg::Download() {
     return;
   }
   CLoadDialog transfer(this);
-  transfer.Download(comm.get(), m_model.get());
+  // The instrument has the window's changes now.
+  if (transfer.Download(comm.get(), m_model.get()))
+    SetModified(false);
 }
 
 void CVELADlg::OnCompare() {
@@ -263,7 +276,9 @@ void CVELADlg::OnOpenFile() {
 void CVELADlg::OpenFile() {
   // Online the file is written to the instrument: its switch is asked
   // before anyone picks a file for nothing.
-  if (IsOnline() && !CheckEditSwitchNow())
+  if (IsOnline() && (!AskReleaseFixedOutput() || !CheckEditSwitchNow()))
+    return;
+  if (!AskKeepChanges())
     return;
   const QString path = AskConfigFile(false);
   if (!path.isEmpty())
@@ -273,7 +288,9 @@ void CVELADlg::OpenFile() {
 bool CVELADlg::OpenConfigFile(const std::string &path) {
   bool taken = false;
   RunCommand([&] {
-    if (IsOnline() && !CheckEditSwitchNow())
+    if (IsOnline() && (!AskReleaseFixedOutput() || !CheckEditSwitchNow()))
+      return;
+    if (!AskKeepChanges())
       return;
     taken = TakeConfigFile(path);
   });
@@ -311,6 +328,8 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
   } else {
     m_model->CopyFrom(*copy);
   }
+  SetFilePath(path);
+  SetModified(false);
   RefreshView();
   return true;
 }
@@ -319,15 +338,19 @@ void CVELADlg::OnSaveFile() {
   RunCommand([this] { SaveFile(); });
 }
 
-void CVELADlg::SaveFile() {
+bool CVELADlg::SaveFile() {
   const QString path = AskConfigFile(true);
   if (path.isEmpty())
-    return;
+    return false;
   try {
     m_model->SaveFile(LocalPath(path));
   } catch (const CException &e) {
     AfxMessageBox(e.GetErrorMessage(), MB_OK);
+    return false;
   }
+  SetFilePath(LocalPath(path));
+  SetModified(false);
+  return true;
 }
 
 void CVELADlg::CommitEdit() {
@@ -349,6 +372,9 @@ void CVELADlg::CommitEdit() {
           return;
         }
         WriteEdit(block, row);
+        // Offline, or gone offline with the write: only the window has it.
+        if (!IsOnline())
+          SetModified(true);
       },
       false);
   RefreshView();

@@ -11,7 +11,18 @@
 #include "core/resources/ui_host.h"
 #include "core/workers/update_io_thread.h"
 
+#include <string>
+#include <vector>
+
 namespace {
+
+std::vector<std::string> AllValues(const CParBase &model) {
+  std::vector<std::string> values;
+  for (int block = 0; model.GetItemCount(block) > 0; ++block)
+    for (int item = 0; item < model.GetItemCount(block); ++item)
+      values.push_back(model.GetValueString(block, item));
+  return values;
+}
 
 // Stops a timer for a scope and starts it again afterwards if it ran.
 class CTimerPause {
@@ -60,6 +71,9 @@ void CVELADlg::RunUtility(int slot) {
     // connection the action is still using. The live values stand still
     // meanwhile anyway.
     CTimerPause pause(m_timer);
+    // Offline an action (the user table) changes only the set in the window.
+    const bool offline = !IsOnline();
+    const std::vector<std::string> before = offline ? AllValues(*m_model) : std::vector<std::string>();
     try {
       m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
     } catch (const CException &e) {
@@ -69,6 +83,8 @@ void CVELADlg::RunUtility(int slot) {
       return;
     }
     lock.Unlock();
+    if (offline && AllValues(*m_model) != before)
+      SetModified(true);
     RefreshView();
   });
 }

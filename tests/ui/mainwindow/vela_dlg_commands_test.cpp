@@ -16,6 +16,7 @@
 #include "core/link/comm_interface.h"
 #include "ui/model/compare_dialog.h"
 #include "core/model/par_base.h"
+#include "core/model/par_kt5rs.h"
 #include "core/model/par_kt7w.h"
 #include "core/resources/language_module.h"
 #include "core/resources/message_format.h"
@@ -433,6 +434,70 @@ TEST_F(VelaDlgCommandsTest, SavedFilesOpenAgainAndAnotherModelsFileIsRefused) {
   EXPECT_EQ(Texts(), (Lines{LoadString(IDS_FILE_MODEL_MISMATCH), LoadString(IDS_LOAD_FILE_FAILED)}));
   EXPECT_EQ(m_host.Messages()[1].style, MB_ICONERROR);
   EXPECT_EQ(Snapshot(*dlg->Model()), saved);
+}
+
+TEST_F(VelaDlgCommandsTest, AnOfflineEditIsAskedAboutBeforeConnectAndCancelKeepsIt) {
+  StartSim();
+  auto dlg = Open();
+  const QString plainTitle = dlg->windowTitle();
+  EditText(*dlg, 1, kFilterRow, "2.5");
+  ASSERT_TRUE(dlg->IsModified());
+  EXPECT_EQ(dlg->windowTitle(), plainTitle + " - " + QString::fromStdString(LoadString(IDS_NOT_SAVED)) + " *");
+  const Lines edited = Snapshot(*dlg->Model());
+
+  // Cancel: no port is asked for, the window stays offline with the edit.
+  m_host.AnswerQuestions({IDCANCEL});
+  {
+    ModalSentry sentry;
+    Button(*dlg, CVELADlg::IDC_CONNECT)->click();
+    EXPECT_EQ(sentry.seen, 0);
+  }
+  ASSERT_FALSE(m_host.Messages().empty());
+  EXPECT_EQ(m_host.Messages().back().text, LoadString(IDS_UNSAVED_CHANGES));
+  EXPECT_EQ(m_host.Messages().back().style, MB_SAVEDISCARDCANCEL | MB_ICONWARNING);
+  EXPECT_FALSE(dlg->IsOnline());
+  EXPECT_FALSE(Button(*dlg, CVELADlg::IDC_CONNECT)->isChecked());
+  EXPECT_EQ(Snapshot(*dlg->Model()), edited);
+  EXPECT_TRUE(dlg->IsModified());
+
+  // Save: the file dialog first, then the connection replaces the set.
+  m_host.AnswerQuestions({IDYES});
+  Press(*dlg, CVELADlg::IDC_CONNECT, {PickFile(m_home.File("before.cfg")), ChoosePort()});
+  ASSERT_TRUE(dlg->IsOnline());
+  EXPECT_FALSE(dlg->IsModified());
+  EXPECT_EQ(dlg->windowTitle(), plainTitle);
+  CParKT5RS kept;
+  kept.LoadFile(m_home.File("before.cfg"));
+  EXPECT_EQ(kept.GetValueString(1, kFilterRow), "2.5000");
+}
+
+TEST_F(VelaDlgCommandsTest, TheTitleNamesTheFileAndMarksChangesUntilSavedOrDownloaded) {
+  StartSim();
+  auto dlg = Open();
+  const QString plainTitle = dlg->windowTitle();
+  Press(*dlg, CVELADlg::IDC_SAVE_FILE, {PickFile(m_home.File("bench"))});
+  EXPECT_EQ(dlg->windowTitle(), plainTitle + " - bench.cfg");
+  EditText(*dlg, 1, kFilterRow, "3");
+  EXPECT_EQ(dlg->windowTitle(), plainTitle + " - bench.cfg *");
+
+  // Downloaded, the changes are on the instrument: nothing to ask at close.
+  Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
+  EXPECT_FALSE(dlg->IsModified());
+  EXPECT_EQ(dlg->windowTitle(), plainTitle + " - bench.cfg");
+  EditText(*dlg, 1, kFilterRow, "4");
+  // Open File and close ask too; Discard goes on without saving.
+  m_host.Clear();
+  m_host.AnswerQuestions({IDNO});
+  Press(*dlg, CVELADlg::IDC_OPEN_FILE, {PickFile(m_home.File("bench.cfg"))});
+  EXPECT_EQ(Texts(), Lines{LoadString(IDS_UNSAVED_CHANGES)});
+  EXPECT_EQ(dlg->Model()->GetValueString(1, kFilterRow), "0.0000");
+  EditText(*dlg, 1, kFilterRow, "5");
+  m_host.AnswerQuestions({IDCANCEL});
+  dlg->close();
+  EXPECT_TRUE(dlg->isVisible());
+  m_host.AnswerQuestions({IDNO});
+  dlg->close();
+  EXPECT_FALSE(dlg->isVisible());
 }
 
 // A host whose questions fail, as a broken display would make them.

@@ -307,6 +307,50 @@ TEST_F(VelaDlgTest, EnterEditsAndEscapeHidesButNeitherClosesTheWindow) {
   EXPECT_TRUE(m_host.Messages().empty());
 }
 
+// The list's names as the user sees them: cut to the name column's width.
+QString Shown(const CParameterListCtrl &list, int row) {
+  const QFontMetrics metrics(list.font());
+  return metrics.elidedText(list.RowText(row, 0), Qt::ElideRight, list.columnWidth(0) - 8);
+}
+
+TEST_F(VelaDlgTest, EveryNameShowsWholeInBothLanguagesAndTheValueTakesTheRest) {
+  for (int language : {0, 1}) {
+    m_language.Load(language);
+    auto dlg = Open();
+    CParameterListCtrl &list = List(*dlg);
+    dlg->SelectBlock(1);
+    // Fine zero adjustment X and Y read differently.
+    EXPECT_NE(Shown(list, 1), Shown(list, 2));
+    for (int block = 0; block < CVELADlg::kDeviceInfoBlock; ++block) {
+      dlg->SelectBlock(block);
+      for (int row = 0; row < std::min(list.rowCount(), 4); ++row)
+        EXPECT_EQ(Shown(list, row), list.RowText(row, 0)) << language << ": " << block << "." << row;
+    }
+    EXPECT_EQ(list.columnWidth(0) + list.columnWidth(1), list.viewport()->width());
+    dlg->close();
+  }
+  m_language.Load(0);
+}
+
+TEST_F(VelaDlgTest, ARowsTooltipGivesItsNameRangeOrChoicesAndDefault) {
+  auto dlg = Open();
+  dlg->SelectBlock(1);
+  const QStringList filter = List(*dlg).RowToolTip(0).split('\n');
+  EXPECT_EQ(filter, (QStringList{QString::fromStdString(LoadString(IDS_PAR_FILTER)),
+                                 "Range: 0, or 0.5000 to 30.0000 s", "Default: 0.0000"}));
+  dlg->SelectBlock(5);
+  const QStringList type = List(*dlg).RowToolTip(0).split('\n');
+  ASSERT_GE(type.size(), 5);
+  EXPECT_EQ(type[1], "Choices:");
+  EXPECT_EQ(type[2].trimmed().toStdString(), dlg->Model()->GetChoiceText(5, 0, 0));
+  EXPECT_TRUE(type.last().startsWith("Default: "));
+  // A range in the unit of the output type.
+  dlg->SelectBlock(4);
+  const QString range = List(*dlg).RowToolTip(1).split('\n')[1];
+  EXPECT_TRUE(range.startsWith("Range: ")) << range.toStdString();
+  EXPECT_TRUE(range.endsWith(QString::fromStdString(" " + dlg->Model()->GetOutputUnit()))) << range.toStdString();
+}
+
 class VelaDlgOnlineTest : public VelaDlgTest {
 protected:
   void Connect(CVELADlg &dlg) {
@@ -322,6 +366,17 @@ protected:
   }
   std::unique_ptr<CKT5RSSimulator> m_sim;
 };
+
+TEST_F(VelaDlgOnlineTest, OnlineATooltipAlsoGivesTheValueReadFromTheInstrument) {
+  auto dlg = Open();
+  Connect(*dlg);
+  dlg->SelectBlock(6);
+  const QStringList serial = List(*dlg).RowToolTip(2).split('\n');
+  ASSERT_EQ(serial.size(), 2);
+  EXPECT_EQ(serial[1].toStdString(), "Instrument: " + dlg->Model()->GetValueText(6, 2));
+  dlg->SelectBlock(1);
+  EXPECT_TRUE(List(*dlg).RowToolTip(0).split('\n').last().startsWith("Instrument: "));
+}
 
 TEST_F(VelaDlgOnlineTest, PolledErrorAsksOnceAndNoLeavesTheWindowOffline) {
   auto dlg = Open();
