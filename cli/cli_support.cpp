@@ -21,7 +21,8 @@ namespace {
 const char *const kGeneralHelp = R"(Usage: vela-cli [OPTIONS] COMMAND [ARGS]
 
 Commands:
-  ports                                 COM name, display text and device of every port
+  ports    [--probe]                    COM name, display text and device of every port;
+                                        --probe: which free one answers as a KT5RS
   upload   --port P [-o FILE]           read the whole set; write a .cfg (standard output without -o)
   download --port P FILE [--no-verify] [--backup FILE]
                                         write a .cfg to the instrument
@@ -31,6 +32,7 @@ Commands:
   get      --port P [BLOCK[.ITEM]]      read and print parameters (the whole set without a selection)
   set      --port P BLOCK.ITEM VALUE    change one parameter on the instrument
   monitor  --port P [--count N]         live values, one CSV line per polling cycle
+  describe [BLOCK[.ITEM]]               kind, unit, range or choices and default of parameters
 
 Options for every command:
   --port P        COM3, 3 (COM port number) or a device path such as /dev/ttyUSB0
@@ -38,7 +40,10 @@ Options for every command:
   --retries N     after a communication failure, reopen the port and repeat the
                   whole operation up to N times (default 0: never retried)
   --lang en|ja    language of the messages (default: from the user's locale)
+  --format json   ports, get, describe, compare, diff: one JSON document on
+                  standard output with the same fields as the rows
   --help          this text; vela-cli COMMAND --help for one command
+  --version       the program's version
 
 Output: results on standard output, messages on standard error. Blocks are
 numbered 0 Input, 1 Input Value, 2 Input %, 3 Output %, 4 Output Value,
@@ -55,10 +60,25 @@ Exit status:
 )";
 
 const std::map<std::string, const char *> kCommandHelp = {
-    {"ports", R"(Usage: vela-cli ports
+    {"ports", R"(Usage: vela-cli ports [--probe] [--format json]
 
 Lists every serial port the configurator can use, one per line, tab separated:
 COM name, display text, device path.
+  --probe  asks each listed port whether a KT5RS answers (the model check,
+           with a short time-out) and prints the ports that do, in the same
+           columns. A port another program holds is skipped without being
+           opened (named on standard error). Exit status 0 when one answered,
+           3 when none did.
+)"},
+    {"describe", R"(Usage: vela-cli describe [BLOCK[.ITEM]] [--format json]
+
+Prints each parameter of the selection (every one without), tab separated:
+block.item, block, name, kind (choice, number, integer, text, read-only),
+unit, range, default. The range is LOW..HIGH as the model takes it with the
+other parameters at their defaults (the ends of a 0%/100% pair depend on
+each other and on the type), values accepted besides it first ("0|0.5000..
+30.0000"), or for a choice every CODE=TEXT joined by '|'. No instrument is
+needed.
 )"},
     {"upload", R"(Usage: vela-cli upload --port P [-o FILE]
 
@@ -124,13 +144,18 @@ bool NeedsPort(const std::string &command) {
          command == "set" || command == "monitor";
 }
 
+bool TakesJsonFormat(const std::string &command) {
+  return command == "ports" || command == "get" || command == "describe" || command == "compare" ||
+         command == "diff";
+}
+
 // Expected positional arguments: minimum and maximum.
 std::pair<std::size_t, std::size_t> ArgCount(const std::string &command) {
   if (command == "download" || command == "compare" || command == "show")
     return {1, 1};
   if (command == "diff" || command == "set")
     return {2, 2};
-  if (command == "get")
+  if (command == "get" || command == "describe")
     return {0, 1};
   return {0, 0};
 }
@@ -183,6 +208,15 @@ int ParseArguments(int argc, char **argv, CliOptions &options) {
       options.verify = true;
     } else if (arg == "--no-verify") {
       options.verify = false;
+    } else if (arg == "--version") {
+      std::cout << "vela-cli " << VELA_VERSION << '\n';
+      return kExitDone;
+    } else if (arg == "--format") {
+      if (!value(text) || (text != "json" && text != "tsv"))
+        return UsageError(options.command, "--format takes json or tsv");
+      options.json = text == "json";
+    } else if (arg == "--probe") {
+      options.probe = true;
     } else if (arg == "--simulate") {
       options.simulate = true;
     } else if (arg == "--count" || arg == "--retries" || arg == "--interval") {
@@ -226,6 +260,10 @@ int ParseArguments(int argc, char **argv, CliOptions &options) {
   const auto [least, most] = ArgCount(options.command);
   if (options.args.size() < least || options.args.size() > most)
     return UsageError(options.command, "wrong number of arguments");
+  if (options.json && !TakesJsonFormat(options.command))
+    return UsageError(options.command, "--format json is not available for " + options.command);
+  if (options.probe && options.command != "ports")
+    return UsageError(options.command, "--probe belongs to ports");
   if (NeedsPort(options.command) && options.port.empty() && !options.simulate)
     return UsageError(options.command, "--port or --simulate is needed");
   if (!options.port.empty() && options.simulate)

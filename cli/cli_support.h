@@ -30,6 +30,8 @@ struct CliOptions {
   int intervalMs = 100;
   int retries = 0;
   int language = -1; // -1 from the user's locale, 0 English, 1 Japanese
+  bool json = false;  // --format json: one JSON document instead of rows
+  bool probe = false; // ports --probe
 };
 
 // -1 when the command should run; otherwise the exit status (help printed,

@@ -1,6 +1,8 @@
 // vela-cli: the configurator's device and file commands without a window,
 // for scripts and service benches.
 #include "cli_support.h"
+#include "output.h"
+#include "script_commands.h"
 
 #include "core/link/comm_interface.h"
 #include "core/link/port_enum.h"
@@ -105,26 +107,10 @@ std::unique_ptr<CParBase> LoadConfigFile(const CParBase &model, const std::strin
   return file;
 }
 
-void PrintCompare(const CompareRows &result) {
-  for (const auto &row : result.rows) {
-    if (!row.differs)
-      continue;
-    std::cout << row.block << '.' << row.item << '\t' << row.blockName << '\t' << row.parameterName << '\t'
-              << row.editedText << '\t' << row.deviceText << '\n';
-  }
-  std::cout << result.summary << '\n';
-}
-
-void PrintRow(const CParBase &model, int block, int item) {
-  std::cout << block << '.' << item << '\t' << LoadString(IDS_BLOCK_0 + block) << '\t'
-            << model.GetName(block, item) << '\t' << model.GetValueText(block, item) << '\n';
-}
-
-int CmdPorts() {
+int CmdPorts(const CliOptions &options) {
   std::vector<CPortRecord> list;
   EnumeratePorts(list);
-  for (const auto &record : list)
-    std::cout << record.name << '\t' << record.display << '\t' << record.device << '\n';
+  PrintPorts(list, options.json);
   return kExitDone;
 }
 
@@ -176,7 +162,7 @@ int CmdDownload(const CliOptions &options) {
       RunTransfer(comm, *device, true);
       const CompareRows rows = BuildCompareRows(*file, *device);
       if (rows.differing > 0) {
-        PrintCompare(rows);
+        PrintCompare(rows, false);
         result = kExitDifferent;
       }
     }
@@ -190,7 +176,7 @@ int CmdCompare(const CliOptions &options) {
   auto device = file->Clone();
   WithDevice(options, [&](CCommInterface &comm) { RunTransfer(comm, *device, true); });
   const CompareRows rows = BuildCompareRows(*file, *device);
-  PrintCompare(rows);
+  PrintCompare(rows, options.json);
   return rows.differing > 0 ? kExitDifferent : kExitDone;
 }
 
@@ -199,7 +185,7 @@ int CmdDiff(const CliOptions &options) {
   const auto a = LoadConfigFile(model, options.args[0]);
   const auto b = LoadConfigFile(model, options.args[1]);
   const CompareRows rows = BuildCompareRows(*a, *b);
-  PrintCompare(rows);
+  PrintCompare(rows, options.json, "first", "second");
   return rows.differing > 0 ? kExitDifferent : kExitDone;
 }
 
@@ -207,9 +193,11 @@ int CmdShow(const CliOptions &options) {
   CParKT5RS model;
   const auto file = LoadConfigFile(model, options.args[0]);
   // The device information never comes from a file.
+  std::vector<std::pair<int, int>> items;
   for (int block = 0; block < kDeviceInfoBlock && file->GetItemCount(block) > 0; ++block)
     for (int item = 0; item < file->GetItemCount(block); ++item)
-      PrintRow(*file, block, item);
+      items.emplace_back(block, item);
+  PrintParameters(*file, items, false);
   return kExitDone;
 }
 
@@ -224,13 +212,15 @@ int CmdGet(const CliOptions &options) {
     else
       model.ReadFromDevice(&comm, sel.block, sel.item);
   });
+  std::vector<std::pair<int, int>> items;
   for (int block = 0; model.GetItemCount(block) > 0; ++block) {
     if (sel.block >= 0 && block != sel.block)
       continue;
     for (int item = 0; item < model.GetItemCount(block); ++item)
       if (sel.item < 0 || item == sel.item)
-        PrintRow(model, block, item);
+        items.emplace_back(block, item);
   }
+  PrintParameters(model, items, options.json);
   return kExitDone;
 }
 
@@ -257,7 +247,7 @@ int CmdSet(const CliOptions &options) {
     // The instrument answers a write it refuses like one it takes; only the
     // read-back tells.
     model.ReadFromDevice(&comm, sel.block, sel.item);
-    PrintRow(model, sel.block, sel.item);
+    PrintParameters(model, {{sel.block, sel.item}}, false);
     result = kExitDone;
     if (model.GetValueString(sel.block, sel.item) != sent) {
       PrintMessage(FormatMessageId(IDS_WRITE_NOT_KEPT, {model.GetName(sel.block, sel.item), sentText,
@@ -326,7 +316,9 @@ int CmdMonitor(const CliOptions &options) {
 int Dispatch(const CliOptions &options) {
   const std::string &c = options.command;
   if (c == "ports")
-    return CmdPorts();
+    return options.probe ? CmdProbe(options) : CmdPorts(options);
+  if (c == "describe")
+    return CmdDescribe(options);
   if (c == "upload")
     return CmdUpload(options);
   if (c == "download")

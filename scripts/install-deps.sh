@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the program and its tests need (as root, or with sudo).
 # The Japanese font lets the Japanese window show its texts on a fresh machine.
+# The second group builds and checks the Debian package (scripts/package.sh,
+# scripts/package-check.sh); the tests read JSON with python3.
 set -euo pipefail
 pkgs=(g++ cmake make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
-      poppler-utils fonts-ipafont-gothic)
+      poppler-utils fonts-ipafont-gothic
+      python3 dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xdg-utils man-db bash-completion)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -43,6 +43,7 @@ const char kHelp[] =
     "  --input PERCENT    a fixed input instead of the slow wave\n"
     "  --log FILE         transcript of every line in and out, with times\n"
     "  --help             this text\n"
+    "  --version          the version, the configurator's\n"
     "\n"
     "Commands on standard input:\n"
     "  input PERCENT      fixed input, percent of the input type's range\n"
@@ -168,6 +169,9 @@ int main(int argc, char **argv) {
     long n = 0;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kHelp, stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("kt5rs-sim %s\n", VELA_VERSION);
       return 0;
     } else if (arg == "--com") {
       value(v);

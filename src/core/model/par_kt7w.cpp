@@ -345,11 +345,84 @@ void CParKT7W::SetValue(int block, int item, int value) {
   StoreValue(block, item, value);
 }
 
+bool CParKT7W::GetLimits(int block, int item, ValueLimits &limits) const {
+  limits = ValueLimits{};
+  switch (block) {
+  case 0:
+    if (item != 0)
+      return false;
+    limits = {0, GetInputTypeCount() - 1};
+    return true;
+  case 1:
+    if (item == 0)
+      limits = {5000, 300000, true};
+    else if (item >= 1 && item <= 3)
+      limits = {-100000000, 100000000};
+    else
+      return false;
+    return true;
+  case 2:
+    if (item == 0)
+      limits = {InputRange().lowest, m_input100 - InputRange().minimumSpan};
+    else if (item == 1)
+      limits = {m_input0 + InputRange().minimumSpan, InputRange().highest};
+    else
+      return false;
+    return true;
+  case 3:
+    // The linearization code indexes no table: kept as the instrument or the file has it.
+    if (item == 1)
+      limits = {2, kTablePairs};
+    else if (item >= 2 && item < kBlock3Items)
+      limits = {-150000, 1150000};
+    else
+      return false;
+    return true;
+  case 4:
+    if (item == 0)
+      limits = {OutputRange().lowest, m_output100 - OutputRange().minimumSpan};
+    else if (item == 1)
+      limits = {m_output0 + OutputRange().minimumSpan, OutputRange().highest};
+    else
+      return false;
+    return true;
+  case 5:
+    if (item == 0)
+      limits = {0, static_cast<int>(std::size(kOutputRanges)) - 1};
+    else if (item == 1)
+      limits = {-150000, 150000};
+    else if (item == 2)
+      limits = {850000, 1150000};
+    else
+      return false;
+    return true;
+  default:
+    return false;
+  }
+}
+
+void CParKT7W::CheckLimits(int block, int item, int value) {
+  ValueLimits limits;
+  if (!GetLimits(block, item, limits))
+    return;
+  if (limits.zeroAllowed && value == 0 && m_parseFlag)
+    return;
+  CheckRange(block, item, value, limits.lowest, limits.highest);
+}
+
 void CParKT7W::StoreValue(int block, int item, int value) {
+  if (block == 1 && item == 0) {
+    try {
+      CheckLimits(block, item, value);
+    } catch (const CParameterException &) {
+      throw CParameterException(IDS_FILTER_RANGE_ERROR);
+    }
+  } else {
+    CheckLimits(block, item, value);
+  }
   switch (block) {
   case 0:
     if (item == 0) {
-      CheckRange(block, item, value, 0, GetInputTypeCount() - 1);
       m_inputType = value;
       m_input0 = InputRange().lowest;
       m_input100 = InputRange().highest;
@@ -358,71 +431,49 @@ void CParKT7W::StoreValue(int block, int item, int value) {
   case 1:
     switch (item) {
     case 0:
-      if (!(value == 0 && m_parseFlag)) {
-        try {
-          CheckRange(block, item, value, 5000, 300000);
-        } catch (const CParameterException &) {
-          throw CParameterException(IDS_FILTER_RANGE_ERROR);
-        }
-      }
       m_filter = value;
       return;
     case 1:
-      CheckRange(block, item, value, -100000000, 100000000);
       m_fineZeroX = value;
       return;
     case 2:
-      CheckRange(block, item, value, -100000000, 100000000);
       m_fineZeroY = value;
       return;
     case 3:
-      CheckRange(block, item, value, -100000000, 100000000);
       m_fineSpan = value;
       return;
     }
     return;
   case 2:
-    if (item == 0) {
-      CheckRange(block, item, value, InputRange().lowest, m_input100 - InputRange().minimumSpan);
+    if (item == 0)
       m_input0 = value;
-    } else if (item == 1) {
-      CheckRange(block, item, value, m_input0 + InputRange().minimumSpan, InputRange().highest);
+    else if (item == 1)
       m_input100 = value;
-    }
     return;
   case 3:
     if (item == 0) {
-      // The code indexes no table: kept as the instrument or the file has it.
       m_linearization = value;
     } else if (item == 1) {
-      CheckRange(block, item, value, 2, kTablePairs);
       m_points = value;
     } else if (item >= 2 && item < kBlock3Items) {
-      CheckRange(block, item, value, -150000, 1150000);
       const int k = (item - 2) / 2;
       (item % 2 == 0 ? m_tableX : m_tableY)[k] = value;
     }
     return;
   case 4:
-    if (item == 0) {
-      CheckRange(block, item, value, OutputRange().lowest, m_output100 - OutputRange().minimumSpan);
+    if (item == 0)
       m_output0 = value;
-    } else if (item == 1) {
-      CheckRange(block, item, value, m_output0 + OutputRange().minimumSpan, OutputRange().highest);
+    else if (item == 1)
       m_output100 = value;
-    }
     return;
   case 5:
     if (item == 0) {
-      CheckRange(block, item, value, 0, static_cast<int>(std::size(kOutputRanges)) - 1);
       m_outputType = value;
       m_output0 = OutputRange().lowest;
       m_output100 = OutputRange().highest;
     } else if (item == 1) {
-      CheckRange(block, item, value, -150000, 150000);
       m_outFineZero = value;
     } else if (item == 2) {
-      CheckRange(block, item, value, 850000, 1150000);
       m_outFineSpan = value;
     }
     return;

@@ -22,6 +22,14 @@ struct ParDescriptor {
   int editKind;
 };
 
+// The values a parameter takes, in stored units; a parameter that takes
+// 0 besides its range (the filter time constant) says so.
+struct ValueLimits {
+  int lowest = 0;
+  int highest = 0;
+  bool zeroAllowed = false;
+};
+
 // Limits of one input or output type, in stored units (value x 10000).
 struct RangeRow {
   int lowest;
@@ -108,6 +116,13 @@ public:
 
   static std::span<const RangeRow> OutputRanges();
 
+  // The limits a store holds the value to, against the present values of
+  // its partners (the type, the other end of a range); false for a
+  // parameter a store takes unchecked (texts, codes no table is read with).
+  bool GetLimits(int block, int item, ValueLimits &limits) const;
+  // Written as a whole number ("%d") rather than with four decimals.
+  bool IsIntegerParameter(int block, int item) const { return IsIntegerText(block, item); }
+
 protected:
   CParKT7W(std::string modelName, ParDescriptor *descriptor, std::span<const RangeRow> inputRanges,
            int totalItems);
@@ -115,6 +130,8 @@ protected:
   // Raises the range message 205 (with the parse flag reset) unless value
   // lies within the limits and the text being set read as a number.
   void CheckRange(int block, int item, int value, int lowest, int highest);
+  // CheckRange against GetLimits; nothing for a parameter without limits.
+  void CheckLimits(int block, int item, int value);
   // True for the parameters written with "%d": choices and the number of points.
   virtual bool IsIntegerText(int block, int item) const;
   bool IsDecimal(int block, int item) const;
