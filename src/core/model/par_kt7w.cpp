@@ -328,8 +328,6 @@ int CParKT7W::ParseScaled(const std::string &text) {
 }
 
 void CParKT7W::CheckRange(int block, int item, int value, int lowest, int highest) {
-  if (m_rangeProbe)
-    throw RangeProbe{lowest, highest};
   if (lowest <= value && value <= highest && m_parseFlag)
     return;
   m_parseFlag = true;

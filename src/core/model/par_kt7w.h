@@ -183,17 +183,6 @@ private:
   std::string m_serial;
   std::string m_tag;
 
-  // The limits CheckRange would apply to a value of one item, found by
-  // letting a copy of the model check one (par_kt7w_describe.cpp): the
-  // limits stay where the rules are.
-  struct RangeProbe {
-    int lowest;
-    int highest;
-  };
-  bool m_rangeProbe = false;
-  bool FindRange(int block, int item, RangeProbe &range) const;
-  std::string UnitOf(int block, int item) const;
-
   bool m_loopTest = false;
   bool m_fineZeroWritten = false;
   bool m_parseFlag = true;

@@ -168,3 +168,23 @@ inline constexpr int IDS_TIP_CHOICES = 31842;
 inline constexpr int IDS_TIP_DEFAULT = 31843;
 inline constexpr int IDS_TIP_INSTRUMENT = 31844;
 inline constexpr int IDS_UNIT_SECONDS = 31845;
+
+// Names a screen reader reads
+inline constexpr int IDS_A11Y_METER = 31870;       // %1 the panel's caption
+inline constexpr int IDS_A11Y_METER_VALUE = 31871; // value, unit, range ends
+inline constexpr int IDS_A11Y_STATUS = 31872;
+
+// The status line (the last insert is the time) and the buttons' tooltips
+inline constexpr int IDS_STATUS_CONNECTED = 31850;
+inline constexpr int IDS_STATUS_DISCONNECTED = 31851;
+inline constexpr int IDS_STATUS_UPLOADED = 31852;
+inline constexpr int IDS_STATUS_DOWNLOADED = 31853;
+inline constexpr int IDS_STATUS_DOWNLOAD_FAILED = 31854;
+inline constexpr int IDS_STATUS_COMPARED = 31855; // %1 port, %2 the summary
+inline constexpr int IDS_STATUS_SAVED = 31856;
+inline constexpr int IDS_STATUS_OPENED = 31857;
+inline constexpr int IDS_STATUS_OPENED_DOWNLOADED = 31858;
+inline constexpr int IDS_STATUS_ACTION_DONE = 31859;
+inline constexpr int IDS_STATUS_ACTION_FAILED = 31860;
+inline constexpr int IDS_STATUS_ONLINE = 31861;   // port, model, serial, tag
+inline constexpr int IDS_BUTTON_KEY_TIP = 31862;  // caption, key

@@ -150,6 +150,22 @@ const StringEntry kEnglish[] = {
     {31843, "Default: %1"},
     {31844, "Instrument: %1"},
     {31845, "s"},
+    {31870, "%1 meter"},
+    {31871, "%1 %2, range %3 to %4 %2"},
+    {31872, "Status"},
+    {31850, "Connected to %1, %2"},
+    {31851, "Disconnected, %1"},
+    {31852, "Uploaded from %1, %2"},
+    {31853, "Downloaded to %1, %2"},
+    {31854, "Download to %1 failed, %2"},
+    {31855, "Compared with %1: %2 %3"},
+    {31856, "Saved %1, %2"},
+    {31857, "Opened %1, %2"},
+    {31858, "Opened %1 and downloaded it, %2"},
+    {31859, "%1 ended, %2"},
+    {31860, "%1 failed, %2"},
+    {31861, "%1 | %2 | Serial %3 | Tag %4"},
+    {31862, "%1 (Alt+%2)"},
 };
 
 const StringTable kEnglishTable{kEnglish, std::size(kEnglish)};

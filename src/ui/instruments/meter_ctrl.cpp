@@ -9,6 +9,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QResizeEvent>
+#include <algorithm>
 #include <QStyle>
 #include <string_view>
 
@@ -21,11 +23,41 @@ CMeterCtrl::CMeterCtrl(QWidget *parent) : QWidget(parent) {
   m_valueBox = FindControl<QLineEdit>(this, IDC_VALUE);
   m_unit = FindControl<QLabel>(this, IDC_UNIT);
   connect(m_selector, &QPushButton::clicked, this, [this] { Notify(); });
+  m_baseHeight = height();
+  m_baseMeter = m_meter->geometry();
+  m_baseValue = m_valueBox->geometry();
+  m_baseUnit = m_unit->geometry();
 }
 
-void CMeterCtrl::SetCaption(const std::string &text) { m_selector->setText(QString::fromStdString(text)); }
+void CMeterCtrl::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  const int dy = std::max(0, height() - m_baseHeight);
+  m_meter->setGeometry(m_baseMeter.adjusted(0, 0, 0, dy));
+  m_valueBox->setGeometry(m_baseValue.translated(0, dy));
+  m_unit->setGeometry(m_baseUnit.translated(0, dy));
+}
 
-void CMeterCtrl::SetUnit(const std::string &text) { m_unit->setText(QString::fromStdString(text)); }
+void CMeterCtrl::SetCaption(const std::string &text) {
+  m_selector->setText(QString::fromStdString(text));
+  // A screen reader names the value box and the meter by their panel.
+  m_valueBox->setAccessibleName(QString::fromStdString(text));
+  m_meter->setAccessibleName(QString::fromStdString(FormatMessageId(IDS_A11Y_METER, {text})));
+  setAccessibleName(QString::fromStdString(text));
+  DescribeMeter();
+}
+
+void CMeterCtrl::DescribeMeter() {
+  const QString description = QString::fromStdString(
+      FormatMessageId(IDS_A11Y_METER_VALUE, {m_alarm == MeterAlarm::NotANumber ? std::string(kNoReadingText) : m_text,
+                                             m_unit->text().toStdString(), FormatFixed4(m_low), FormatFixed4(m_high)}));
+  if (m_meter->accessibleDescription() != description)
+    m_meter->setAccessibleDescription(description);
+}
+
+void CMeterCtrl::SetUnit(const std::string &text) {
+  m_unit->setText(QString::fromStdString(text));
+  DescribeMeter();
+}
 
 void CMeterCtrl::SetRange(double low, double high) {
   m_low = low;
@@ -59,9 +91,11 @@ void CMeterCtrl::ShowAlarm() {
   const QString shown = QString::fromStdString(alarm == MeterAlarm::NotANumber ? kNoReadingText : m_text);
   if (m_valueBox->text() != shown)
     m_valueBox->setText(shown);
-  if (alarm == m_alarm)
-    return;
+  const bool changed = alarm != m_alarm;
   m_alarm = alarm;
+  DescribeMeter();
+  if (!changed)
+    return;
   QPalette palette = m_valueBox->style()->standardPalette();
   QString tip;
   if (alarm != MeterAlarm::None) {

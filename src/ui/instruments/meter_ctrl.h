@@ -8,6 +8,7 @@
 #include "core/model/observable.h"
 
 #include <QColor>
+#include <QRect>
 #include <QWidget>
 #include <string>
 
@@ -46,8 +47,17 @@ public:
   double Value() const { return m_value; }
   CMeter *Meter() const { return m_meter; }
 
+protected:
+  // Taller than its template, the panel gives the height to the meter; the
+  // value and the unit stay below it.
+  void resizeEvent(QResizeEvent *event) override;
+
 private:
   void ShowAlarm();
+  int m_baseHeight = 0;
+  QRect m_baseMeter, m_baseValue, m_baseUnit;
+  // The meter's value and range, for a screen reader.
+  void DescribeMeter();
 
   int m_index = 0;
   std::string m_text;

@@ -7,12 +7,15 @@
 #include "core/model/observable.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QPointer>
+#include <QRect>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CCommInterface;
 class CEditComboBox;
@@ -26,6 +29,7 @@ class CParameterListCtrl;
 class CUpdateIOThread;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 class CVELADlg : public QDialog, public CObserver, public CObservable {
   Q_OBJECT
@@ -52,6 +56,9 @@ public:
   static constexpr int IDC_UTILITY_LABEL = 1061;
   // Not in the template: the window's own notice of a fixed output.
   static constexpr int IDC_FIXED_OUTPUT = 1090;
+  // The status line: what the last command did, and the instrument online.
+  static constexpr int IDC_STATUS = 1091;
+  static constexpr int IDC_STATUS_ONLINE = 1092;
   // Utility slots 0 to 5.
   static constexpr std::array<int, kUtilitySlots> kUtilityButtons = {1031, 1032, 1033, 1037, 1038, 1039};
 
@@ -118,6 +125,12 @@ public:
   const std::string &FilePath() const { return m_filePath; }
   void SetFilePath(std::string path);
 
+  // The status line's text of the last command, and of the connection.
+  QString StatusText() const;
+  QString OnlineStatusText() const;
+  // The smallest size of the window's contents: the template's arrangement.
+  QSize BaseSize() const { return m_baseSize; }
+
   CParBase *Model() const { return m_model.get(); }
   // The window's controls live in this widget, rebuilt for every run.
   QWidget *Client() const { return m_client; }
@@ -149,6 +162,8 @@ protected:
   void InitViews();
   void keyPressEvent(QKeyEvent *event) override;
   void closeEvent(QCloseEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
   void dragEnterEvent(QDragEnterEvent *event) override;
   void dropEvent(QDropEvent *event) override;
 
@@ -165,8 +180,19 @@ private:
   void Shutdown();
   QPushButton *Button(int id) const;
   // The notices the window adds to the template's controls (vela_dlg_state.cpp).
+  void ShowUtilityButtons(bool show);
   void BuildNotices();
   void UpdateNotices();
+  // The status line, the size the window may take, and the tooltips with
+  // the Alt keys (vela_dlg_layout.cpp, vela_dlg_state.cpp).
+  void BuildStatusLine();
+  void RecordArrangement();
+  void FitToScreen();
+  void SaveWindowSize();
+  void Relayout();
+  void SetStatus(int id, std::vector<std::string> args);
+  void UpdateKeyTips();
+  std::string PortText(int port) const;
 
   // Device and file commands (vela_dlg_commands.cpp). A command runs inside
   // RunCommand: one at a time, nothing thrown past it, and a close asked for
@@ -218,4 +244,13 @@ private:
   bool m_askingClose = false;
   bool m_modified = false;
   std::string m_filePath;
+  QScrollArea *m_scroll = nullptr;
+  QLabel *m_status = nullptr;
+  QLabel *m_statusOnline = nullptr;
+  QSize m_baseSize;
+  QHash<QWidget *, QRect> m_baseGeometry;
+  bool m_sized = false;
+  // The port a one-shot command asked for last, and where the window is connected.
+  int m_lastPort = 0;
+  std::string m_connectedTo;
 };

@@ -12,6 +12,7 @@
 #include "ui/link/com_dialog.h"
 #include "core/link/comm_interface.h"
 #include "ui/model/compare_dialog.h"
+#include "core/model/compare_rows.h"
 #include "core/model/par_base.h"
 #include "core/model/par_edit.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
@@ -26,6 +27,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTimer>
 
@@ -110,6 +112,7 @@ std::unique_ptr<CParBase> CVELADlg::ReadInstrument(std::unique_ptr<CCommInterfac
   const int port = AskPort();
   if (!port)
     return nullptr;
+  m_lastPort = port;
   comm = OpenPort(port);
   if (!comm)
     return nullptr;
@@ -191,6 +194,7 @@ void CVELADlg::Upload() {
   if (taken) {
     SetFilePath({});
     SetModified(false);
+    SetStatus(IDS_STATUS_UPLOADED, {PortText(m_lastPort)});
   }
   RefreshView();
   if (taken)
@@ -222,8 +226,10 @@ void CVELADlg::Download() {
   }
   CLoadDialog transfer(this);
   // The instrument has the window's changes now.
-  if (transfer.Download(comm.get(), m_model.get()))
+  const bool done = transfer.Download(comm.get(), m_model.get());
+  if (done)
     SetModified(false);
+  SetStatus(done ? IDS_STATUS_DOWNLOADED : IDS_STATUS_DOWNLOAD_FAILED, {PortText(port)});
 }
 
 void CVELADlg::OnCompare() {
@@ -242,6 +248,7 @@ void CVELADlg::Compare() {
     return;
   // The port is free again while the user reads the result.
   comm.reset();
+  SetStatus(IDS_STATUS_COMPARED, {PortText(m_lastPort), BuildCompareRows(*m_model, *device).summary});
   CCompareDialog result(*m_model, *device, this);
   result.exec();
 }
@@ -323,12 +330,17 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
       return false;
     m_model->CopyFrom(*copy);
     CLoadDialog transfer(this);
-    if (!transfer.Download(m_interface.get(), m_model.get()))
+    const bool downloaded = transfer.Download(m_interface.get(), m_model.get());
+    SetFilePath(path);
+    SetStatus(downloaded ? IDS_STATUS_OPENED_DOWNLOADED : IDS_STATUS_OPENED,
+              {QFileInfo(QFile::decodeName(path.c_str())).fileName().toStdString()});
+    if (!downloaded)
       Disconnect();
   } else {
     m_model->CopyFrom(*copy);
+    SetFilePath(path);
+    SetStatus(IDS_STATUS_OPENED, {QFileInfo(QFile::decodeName(path.c_str())).fileName().toStdString()});
   }
-  SetFilePath(path);
   SetModified(false);
   RefreshView();
   return true;
@@ -350,6 +362,7 @@ bool CVELADlg::SaveFile() {
   }
   SetFilePath(LocalPath(path));
   SetModified(false);
+  SetStatus(IDS_STATUS_SAVED, {QFileInfo(path).fileName().toStdString()});
   return true;
 }
 

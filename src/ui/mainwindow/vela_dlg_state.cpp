@@ -7,6 +7,7 @@
 #include "core/link/comm_interface.h"
 #include "core/model/par_kt7w.h"
 #include "core/resources/exception.h"
+#include "core/resources/message_format.h"
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
@@ -15,6 +16,8 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
+#include <QTime>
 
 namespace {
 
@@ -107,4 +110,51 @@ void CVELADlg::SetModified(bool modified) {
 void CVELADlg::SetFilePath(std::string path) {
   m_filePath = std::move(path);
   UpdateTitle();
+}
+
+std::string CVELADlg::PortText(int port) const { return "COM" + std::to_string(port); }
+
+void CVELADlg::SetStatus(int id, std::vector<std::string> args) {
+  if (!m_status)
+    return;
+  args.push_back(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toStdString());
+  const std::vector<MessageArg> inserts(args.begin(), args.end());
+  m_status->setText(QString::fromStdString(FormatMessageId(id, inserts)));
+}
+
+QString CVELADlg::StatusText() const { return m_status ? m_status->text() : QString(); }
+
+QString CVELADlg::OnlineStatusText() const {
+  if (!IsOnline())
+    return {};
+  return QString::fromStdString(FormatMessageId(
+      IDS_STATUS_ONLINE, {m_connectedTo, m_model->GetValueString(kDeviceInfoBlock, 0),
+                          m_model->GetValueString(kDeviceInfoBlock, 2), m_model->GetValueString(kDeviceInfoBlock, 3)}));
+}
+
+void CVELADlg::UpdateKeyTips() {
+  // The Alt key of every button, where the user looks for what it does.
+  struct Key {
+    int id;
+    char key;
+  };
+  static constexpr Key kKeys[] = {{IDC_CONNECT, 'C'}, {IDC_OPEN_FILE, 'O'}, {IDC_SAVE_FILE, 'S'},
+                                  {IDC_COMPARE, 'P'}, {IDC_UPLOAD, 'U'},    {IDC_DOWNLOAD, 'D'},
+                                  {IDC_LANGUAGE, 'L'}, {1031, '1'},         {1032, '2'},
+                                  {1033, '3'},        {1037, '4'},          {1038, '5'},
+                                  {1039, '6'}};
+  for (const Key &key : kKeys) {
+    QPushButton *button = Button(key.id);
+    if (!button)
+      continue;
+    const QString caption = button->text().remove(QLatin1Char('&')).simplified();
+    QString tip;
+    if (!caption.isEmpty())
+      tip = QString::fromStdString(
+          FormatMessageId(IDS_BUTTON_KEY_TIP, {caption.toStdString(), std::string(1, key.key)}));
+    if (key.id == IDC_CONNECT && IsOnline() && !m_connectedTo.empty())
+      tip += QLatin1Char('\n') + QString::fromStdString(FormatMessageId(IDS_CONNECTED_TO, {m_connectedTo}));
+    if (button->toolTip() != tip)
+      button->setToolTip(tip);
+  }
 }

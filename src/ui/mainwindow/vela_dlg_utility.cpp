@@ -74,14 +74,17 @@ void CVELADlg::RunUtility(int slot) {
     // Offline an action (the user table) changes only the set in the window.
     const bool offline = !IsOnline();
     const std::vector<std::string> before = offline ? AllValues(*m_model) : std::vector<std::string>();
+    const std::string label = m_model->GetUtilityLabel(m_selectedBlock, slot);
     try {
       m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
     } catch (const CException &e) {
       // The action stopped half-way: what the list shows stays as it was, and
       // a failing line is the poller's to report next.
+      SetStatus(IDS_STATUS_ACTION_FAILED, {label});
       AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
       return;
     }
+    SetStatus(IDS_STATUS_ACTION_DONE, {label});
     lock.Unlock();
     if (offline && AllValues(*m_model) != before)
       SetModified(true);

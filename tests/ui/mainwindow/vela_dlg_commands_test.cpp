@@ -37,6 +37,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -310,7 +311,7 @@ TEST_F(VelaDlgCommandsTest, KeyboardConnectShowsLiveValuesAndEditsReachTheInstru
   EXPECT_EQ(m_sim->State().filter, 30000) << "the Yes repeated the write";
   EXPECT_FALSE(dlg->IsOnline());
   EXPECT_EQ(connect->text(), "Connect");
-  EXPECT_TRUE(connect->toolTip().isEmpty());
+  EXPECT_EQ(connect->toolTip(), "Connect (Alt+C)");
   EXPECT_EQ(dlg->Model()->GetValueString(1, kFilterRow), "5.0000");
   ExpectLineFree(*dlg);
 }
@@ -498,6 +499,34 @@ TEST_F(VelaDlgCommandsTest, TheTitleNamesTheFileAndMarksChangesUntilSavedOrDownl
   m_host.AnswerQuestions({IDNO});
   dlg->close();
   EXPECT_FALSE(dlg->isVisible());
+}
+
+TEST_F(VelaDlgCommandsTest, TheStatusLineSaysWhatTheLastCommandDidAndWhoIsOnline) {
+  StartSim();
+  auto dlg = Open();
+  const QRegularExpression time(QStringLiteral(", \\d\\d:\\d\\d:\\d\\d$"));
+  Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
+  EXPECT_TRUE(dlg->StatusText().startsWith(QString::fromStdString("Downloaded to " + m_sim->ComName() + ", ")))
+      << dlg->StatusText().toStdString();
+  EXPECT_TRUE(time.match(dlg->StatusText()).hasMatch()) << dlg->StatusText().toStdString();
+  EXPECT_TRUE(dlg->OnlineStatusText().isEmpty());
+
+  Press(*dlg, CVELADlg::IDC_SAVE_FILE, {PickFile(m_home.File("line"))});
+  EXPECT_TRUE(dlg->StatusText().startsWith("Saved line.cfg, ")) << dlg->StatusText().toStdString();
+
+  Connect(*dlg);
+  EXPECT_TRUE(dlg->StatusText().startsWith("Connected to ")) << dlg->StatusText().toStdString();
+  const QString online = dlg->OnlineStatusText();
+  EXPECT_TRUE(online.contains(QString::fromStdString(m_sim->ComName()))) << online.toStdString();
+  EXPECT_TRUE(online.contains(QString::fromStdString(dlg->Model()->GetValueString(6, 0)))) << online.toStdString();
+  EXPECT_TRUE(online.contains(QString::fromStdString(dlg->Model()->GetValueString(6, 2)))) << online.toStdString();
+
+  // The buttons name their Alt keys.
+  EXPECT_TRUE(Button(*dlg, CVELADlg::IDC_CONNECT)->toolTip().startsWith("Disconnect (Alt+C)"));
+  EXPECT_EQ(Button(*dlg, CVELADlg::IDC_OPEN_FILE)->toolTip(), "Open File (Alt+O)");
+  dlg->SelectBlock(1);
+  EXPECT_EQ(Button(*dlg, CVELADlg::kUtilityButtons[2])->toolTip().toStdString(),
+            LoadString(IDS_UT_FINE_RESET) + " (Alt+3)");
 }
 
 // A host whose questions fail, as a broken display would make them.

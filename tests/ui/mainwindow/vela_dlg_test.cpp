@@ -351,6 +351,57 @@ TEST_F(VelaDlgTest, ARowsTooltipGivesItsNameRangeOrChoicesAndDefault) {
   EXPECT_TRUE(range.endsWith(QString::fromStdString(" " + dlg->Model()->GetOutputUnit()))) << range.toStdString();
 }
 
+TEST_F(VelaDlgTest, TheWindowGrowsWithTheListAndTheMetersAndKeepsItsSize) {
+  SetSettingsStore(&m_store);
+  {
+    auto dlg = Open();
+    EXPECT_EQ(dlg->Client()->minimumSize(), dlg->BaseSize());
+    EXPECT_GE(dlg->width(), dlg->BaseSize().width());
+    QPushButton *open = Button(*dlg, CVELADlg::IDC_OPEN_FILE);
+    const QSize buttonSize = open->size();
+    dlg->SelectBlock(3);
+    auto lastRowShown = [&] { return List(*dlg).rowAt(List(*dlg).viewport()->height() - 1); };
+    const int rowsBefore = lastRowShown();
+    const int meterBefore = dlg->Panel(1)->Meter()->height();
+    dlg->resize(1920, 1080);
+    QApplication::processEvents();
+    EXPECT_GT(lastRowShown(), rowsBefore);
+    EXPECT_GT(List(*dlg).width(), 1000);
+    EXPECT_GT(dlg->Panel(1)->Meter()->height(), meterBefore + 500);
+    EXPECT_EQ(open->size(), buttonSize);
+    // The value box stays below its meter.
+    EXPECT_GT(FindControl(dlg->Panel(1), CMeterCtrl::IDC_VALUE)->y(), dlg->Panel(1)->Meter()->geometry().bottom());
+    dlg->close();
+  }
+  EXPECT_EQ(m_store.GetInt("Settings", "WindowWidth", 0), 1920);
+  {
+    // Back at the size it had, as far as the screen allows.
+    auto dlg = Open();
+    EXPECT_GT(dlg->width(), dlg->BaseSize().width());
+    dlg->close();
+  }
+  SetSettingsStore(nullptr);
+}
+
+TEST_F(VelaDlgTest, EveryControlHasANameAScreenReaderCanSay) {
+  auto dlg = Open();
+  for (int block = 1; block <= 4; ++block) {
+    const std::string caption = LoadString(IDS_BLOCK_0 + block);
+    EXPECT_EQ(FindControl(dlg->Panel(block), CMeterCtrl::IDC_VALUE)->accessibleName().toStdString(), caption);
+    EXPECT_EQ(dlg->Panel(block)->Meter()->accessibleName().toStdString(), caption + " meter");
+  }
+  QApplication::processEvents();
+  dlg->Panel(2)->SetValueText("12.5000");
+  EXPECT_EQ(dlg->Panel(2)->Meter()->accessibleDescription(), "12.5000 %, range 0.0000 to 100.0000 %");
+  // No internal name, and no empty button offered.
+  for (QWidget *w : dlg->findChildren<QWidget *>())
+    EXPECT_NE(w->accessibleName(), "METER_BASE");
+  dlg->SelectBlock(3);
+  EXPECT_TRUE(Button(*dlg, CVELADlg::kUtilityButtons[1])->isVisible());
+  EXPECT_FALSE(Button(*dlg, CVELADlg::kUtilityButtons[2])->isVisible());
+  EXPECT_FALSE(List(*dlg).accessibleName().isEmpty());
+}
+
 class VelaDlgOnlineTest : public VelaDlgTest {
 protected:
   void Connect(CVELADlg &dlg) {
