@@ -355,17 +355,6 @@ void ApplyValue(CParBase &model, int block, int item, const std::string &value) 
     model.SetValueString(block, item, value);
 }
 
-std::string LiveField(const std::string &reply) {
-  if (reply.empty() || reply.front() != 'D')
-    return {};
-  const std::string_view text = TrimBlanks(std::string_view(reply).substr(1));
-  std::string_view rest = text;
-  double value = 0;
-  if (!ScanDouble(rest, value) || !rest.empty())
-    return {};
-  return std::string(text);
-}
-
 std::string CsvField(const std::string &text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos)
     return text;

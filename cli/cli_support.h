@@ -68,10 +68,6 @@ bool ParseSelection(const CParBase &model, const std::string &text, Selection &s
 // the model's failure.
 void ApplyValue(CParBase &model, int block, int item, const std::string &value);
 
-// A live reply as the CSV shows it: the number after the D, or an empty
-// field when the reply holds anything but one number.
-std::string LiveField(const std::string &reply);
-
 // Quoted when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string &text);
 

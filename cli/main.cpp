@@ -7,6 +7,7 @@
 #include "core/link/comm_interface.h"
 #include "core/link/port_enum.h"
 #include "core/model/compare_rows.h"
+#include "core/model/config_load.h"
 #include "core/model/par_kt5rs.h"
 #include "core/model/parameter_exception.h"
 #include "core/resources/language_module.h"
@@ -15,6 +16,7 @@
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
+#include "core/workers/live_poll.h"
 
 #include "kt5rs_simulator.h"
 
@@ -96,17 +98,6 @@ void Upload(CCommInterface &comm, CParBase &model) {
     PrintMessage(report);
 }
 
-std::unique_ptr<CParBase> LoadConfigFile(const CParBase &model, const std::string &path) {
-  // The profile reader takes a missing file as an empty one, which would be
-  // reported as a file of another model; say what really went wrong.
-  if (!std::ifstream(path, std::ios::binary).is_open())
-    throw CParameterException(IDS_LOAD_FILE_FAILED, LoadString(IDS_LOAD_FILE_FAILED) + " (" + path + ")");
-  auto file = model.Clone();
-  file->CopyFrom(model);
-  file->LoadFile(path);
-  return file;
-}
-
 int CmdPorts(const CliOptions &options) {
   std::vector<CPortRecord> list;
   EnumeratePorts(list);
@@ -140,7 +131,7 @@ int CmdUpload(const CliOptions &options) {
 int CmdDownload(const CliOptions &options) {
   CParKT5RS model;
   // Nothing reaches the instrument unless the whole file was taken.
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   int result = kExitDone;
   CDeviceSession session(options);
   // The backup is what the instrument held before anything was written; a
@@ -172,7 +163,7 @@ int CmdDownload(const CliOptions &options) {
 
 int CmdCompare(const CliOptions &options) {
   CParKT5RS model;
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   auto device = file->Clone();
   WithDevice(options, [&](CCommInterface &comm) { RunTransfer(comm, *device, true); });
   const CompareRows rows = BuildCompareRows(*file, *device);
@@ -182,8 +173,8 @@ int CmdCompare(const CliOptions &options) {
 
 int CmdDiff(const CliOptions &options) {
   CParKT5RS model;
-  const auto a = LoadConfigFile(model, options.args[0]);
-  const auto b = LoadConfigFile(model, options.args[1]);
+  const auto a = LoadConfigCopy(model, options.args[0]);
+  const auto b = LoadConfigCopy(model, options.args[1]);
   const CompareRows rows = BuildCompareRows(*a, *b);
   PrintCompare(rows, options.json, "first", "second");
   return rows.differing > 0 ? kExitDifferent : kExitDone;
@@ -191,7 +182,7 @@ int CmdDiff(const CliOptions &options) {
 
 int CmdShow(const CliOptions &options) {
   CParKT5RS model;
-  const auto file = LoadConfigFile(model, options.args[0]);
+  const auto file = LoadConfigCopy(model, options.args[0]);
   // The device information never comes from a file.
   std::vector<std::pair<int, int>> items;
   for (int block = 0; block < kDeviceInfoBlock && file->GetItemCount(block) > 0; ++block)
@@ -271,17 +262,12 @@ std::string TimeStamp() {
   return text;
 }
 
-// The poller's cycle: group 1, then input value, input %, output %, output value.
+// The poller's cycle. A reply that is not one number alone gives an empty
+// field, never the number it starts with.
 std::string PollCycle(CCommInterface &comm) {
-  static const char *const kItems[] = {"I04\r", "I05\r", "I03\r", "I02\r"};
-  std::string reply;
-  comm.Transact("G01\r", reply);
   std::string line = TimeStamp();
-  for (const char *item : kItems) {
-    comm.Transact(item, reply);
-    comm.Transact("D\r", reply);
-    line += ',' + CsvField(LiveField(reply));
-  }
+  PollLiveValues(comm, kLiveReplyTimeoutMs,
+                 [&](int, const LiveReading &reading) { line += ',' + CsvField(reading.number); });
   return line;
 }
 
@@ -298,9 +284,8 @@ int CmdMonitor(const CliOptions &options) {
       model.VerifyDeviceModel(comm);
       checked = true;
       std::cout << "time";
-      // Blocks 1 to 4 are the four live values in polling order.
-      for (int block = 1; block <= 4; ++block)
-        std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + block));
+      for (const LiveItem &live : kLiveItems)
+        std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + live.block));
       std::cout << std::endl;
     }
     while (!g_interrupted && (options.count < 0 || done < options.count)) {

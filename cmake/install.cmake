@@ -60,6 +60,9 @@ install(FILES ${VELA_PACKAGE_DIR}/${VELA_APP_ID}.metainfo.xml DESTINATION share/
 install(FILES ${VELA_PACKAGING}/vela-cli.bash-completion DESTINATION share/bash-completion/completions
         RENAME vela-cli)
 
+# scripts/package.sh builds first; the package step need not walk every test target again.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vela)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,8 +1,8 @@
 #include "core/workers/update_io_thread.h"
 
 #include "core/link/comm_interface.h"
-#include "core/platform/number_text.h"
 #include "core/resources/ui_host.h"
+#include "core/workers/live_poll.h"
 
 #include <cerrno>
 #include <cmath>
@@ -20,9 +20,6 @@ namespace {
 
 constexpr auto PollerLockTimeout = 500ms;
 constexpr auto IdlePause = 100ms;
-
-// The items polled for live values 0 to 3.
-constexpr const char *ItemCommands[CUpdateIOThread::LiveCount] = {"I04\r", "I05\r", "I03\r", "I02\r"};
 
 } // namespace
 
@@ -132,14 +129,7 @@ double CUpdateIOThread::GetLiveValue(int index) const {
   return m_liveValues[index];
 }
 
-double CUpdateIOThread::ReadLiveValue(const std::string &text) {
-  // Read like "%lf" with a '.' decimal point whatever the user's locale;
-  // "inf" or "nan" from a garbled line would poison every scale computed from
-  // the value, so they count as no number.
-  std::string_view rest = text;
-  double value = 0.0;
-  return ScanDouble(rest, value) ? value : 0.0;
-}
+double CUpdateIOThread::ReadLiveValue(const std::string &text) { return ReadLiveNumber(text); }
 
 void CUpdateIOThread::Run() {
   while (!StopRequested())
@@ -158,10 +148,11 @@ void CUpdateIOThread::RunCycle() {
     return;
   }
   try {
-    std::string response;
-    protocol->Transact("G01\r", response, m_transactTimeoutMs.load());
-    for (int i = 0; i < LiveCount; ++i)
-      Poll(*protocol, ItemCommands[i], i);
+    PollLiveValues(*protocol, m_transactTimeoutMs.load(), [this](int index, const LiveReading &reading) {
+      std::lock_guard liveLock(m_liveMutex);
+      m_liveTexts[index] = reading.text;
+      m_liveValues[index] = reading.value;
+    });
   } catch (const std::exception &) {
     // A transaction cut short because we are stopping is no fault of the
     // instrument; the owner is gone or going and must not be told otherwise.
@@ -170,22 +161,6 @@ void CUpdateIOThread::RunCycle() {
     Pause(IdlePause);
   }
   ++m_cycles;
-}
-
-void CUpdateIOThread::Poll(CCommInterface &protocol, const char *itemCommand, int index) {
-  const unsigned timeout = m_transactTimeoutMs.load();
-  std::string response;
-  protocol.Transact(itemCommand, response, timeout);
-  std::string reply;
-  protocol.Transact("D\r", reply, timeout);
-  // The first character is the instrument's D; what follows is the value.
-  std::string text = reply.empty() ? std::string() : reply.substr(1);
-  const auto first = text.find_first_not_of(" \t");
-  std::string live = first == std::string::npos ? std::string() : text.substr(first);
-  const double value = ReadLiveValue(text);
-  std::lock_guard liveLock(m_liveMutex);
-  m_liveTexts[index] = std::move(live);
-  m_liveValues[index] = value;
 }
 
 void CUpdateIOThread::Pause(std::chrono::milliseconds duration) {

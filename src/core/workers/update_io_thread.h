@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/workers/link_mutex.h"
+#include "core/workers/live_poll.h"
 
 #include <array>
 #include <atomic>
@@ -21,7 +22,7 @@ class CCommInterface;
 
 class CUpdateIOThread {
 public:
-  static constexpr int LiveCount = 4;
+  static constexpr int LiveCount = kLiveCount;
 
   CUpdateIOThread();
   ~CUpdateIOThread(); // stops the thread
@@ -81,7 +82,6 @@ public:
 private:
   void Run();
   void RunCycle();
-  void Poll(CCommInterface &protocol, const char *itemCommand, int index);
   void Pause(std::chrono::milliseconds duration);
   bool StopRequested() const { return m_stopRequested.load(); }
 
@@ -96,7 +96,7 @@ private:
   std::atomic<unsigned long> m_cycles{0};
 
   std::atomic<std::chrono::milliseconds> m_lockTimeout{std::chrono::milliseconds(5000)};
-  std::atomic<unsigned> m_transactTimeoutMs{1000};
+  std::atomic<unsigned> m_transactTimeoutMs{kLiveReplyTimeoutMs};
 
   std::atomic<bool> m_stopRequested{false};
   std::mutex m_stopMutex;

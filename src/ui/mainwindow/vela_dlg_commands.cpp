@@ -13,6 +13,7 @@
 #include "core/link/comm_interface.h"
 #include "ui/model/compare_dialog.h"
 #include "core/model/compare_rows.h"
+#include "core/model/config_load.h"
 #include "core/model/par_base.h"
 #include "core/model/par_edit.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
@@ -31,7 +32,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <fstream>
 
 namespace {
 
@@ -305,18 +305,16 @@ bool CVELADlg::OpenConfigFile(const std::string &path) {
 }
 
 bool CVELADlg::TakeConfigFile(const std::string &path) {
-  // The file goes into a copy that starts from the current values, so a
-  // file that fails half-way leaves the set the user had.
-  // The profile reader takes a missing file as an empty one, which would be
-  // reported as a file of another model; say what really went wrong.
-  if (!std::ifstream(path, std::ios::binary).is_open()) {
-    AfxMessageBox(LoadString(IDS_LOAD_FILE_FAILED) + " (" + path + ")", MB_ICONERROR);
+  // A file that is not there is said once, as itself, not as a failed load.
+  try {
+    RequireConfigFile(path);
+  } catch (const CException &e) {
+    AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
     return false;
   }
-  std::unique_ptr<CParBase> copy = m_model->Clone();
-  copy->CopyFrom(*m_model);
+  std::unique_ptr<CParBase> copy;
   try {
-    copy->LoadFile(path);
+    copy = LoadConfigCopy(*m_model, path);
   } catch (const CException &e) {
     AfxMessageBox(e.GetErrorMessage(), MB_OK);
     AfxMessageBox(IDS_LOAD_FILE_FAILED, MB_ICONERROR);
