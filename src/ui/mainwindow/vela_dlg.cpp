@@ -154,6 +154,8 @@ void CVELADlg::BuildWindow() {
   setWindowFlag(Qt::WindowMaximizeButtonHint, true);
   setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
   setFont(m_client->font());
+  // The template's size, before the scroll area fits the widget to itself.
+  m_baseSize = m_client->size();
   m_scroll->setWidget(m_client);
   m_client->show();
   m_list = qobject_cast<CParameterListCtrl *>(FindControl(m_client, IDC_PARAMETER_LIST));
@@ -240,8 +242,8 @@ void CVELADlg::InitViews() {
   // Only a place: it has no name a user could make sense of.
   meterBase->setAccessibleName(QString());
   const QPoint origin = meterBase->geometry().topLeft();
-  if (QWidget *label = FindControl(m_client, IDC_PARAMETER_LABEL))
-    m_list->setAccessibleName(label->accessibleName());
+  if (auto *label = FindControl<QLabel>(m_client, IDC_PARAMETER_LABEL))
+    m_list->setAccessibleName(label->text());
   for (int j = 0; j < kBlockCount; ++j) {
     auto *panel = new CMeterCtrl(m_client);
     panel->move(origin.x() + j * panel->width(), origin.y());

@@ -42,16 +42,17 @@ void CVELADlg::BuildStatusLine() {
   m_statusOnline->setGeometry(line.adjusted(line.width() - onlineWidth, 0, 0, 0));
   m_statusOnline->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   m_status->setAccessibleName(QString::fromStdString(LoadString(IDS_A11Y_STATUS)));
-  m_client->resize(m_client->width(), line.bottom() + 1 + units.MapY(2));
+  m_baseSize.setHeight(line.bottom() + 1 + units.MapY(2));
 }
 
 void CVELADlg::RecordArrangement() {
-  m_baseSize = m_client->size();
   m_baseGeometry.clear();
   for (QWidget *child : m_client->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
     m_baseGeometry.insert(child, child->geometry());
   m_client->setMinimumSize(m_baseSize);
+  m_client->resize(m_client->size().expandedTo(m_baseSize));
   m_client->installEventFilter(this);
+  Relayout();
 }
 
 void CVELADlg::FitToScreen() {

@@ -7,6 +7,7 @@
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "ui/mainwindow/vela_dlg.h"
 
+#include "ui/instruments/meter.h"
 #include "ui/instruments/meter_ctrl.h"
 #include "kt5rs_simulator.h"
 #include "core/link/comm_interface.h"
