@@ -33,6 +33,9 @@ Commands:
   set      --port P BLOCK.ITEM VALUE    change one parameter on the instrument
   monitor  --port P [--count N]         live values, one CSV line per polling cycle
   describe [BLOCK[.ITEM]]               kind, unit, range or choices and default of parameters
+  history  [--records|--journal] [--serial S] [--since T] [--format csv]
+                                        the instruments, records and writes this program keeps
+  report   [--serial S] [-o FILE]       as-found against as-left of the latest visit, as CSV
 
 Options for every command:
   --port P        COM3, 3 (COM port number) or a device path such as /dev/ttyUSB0
@@ -88,7 +91,23 @@ without -o. A progress bar is shown on standard error when it is a terminal.
 Values the instrument holds outside their ranges are listed on standard
 error: the file keeps them, but cannot be loaded until they are corrected.
 )"},
-    {"download", R"(Usage: vela-cli download --port P FILE [--no-verify] [--backup FILE]
+    {"history", R"(Usage: vela-cli history [--records | --journal] [--serial S] [--since T] [--format csv]
+
+Lists what this program keeps about the instruments it has met, tab separated:
+without an option the instruments (id, model, serial, firmware, tag, port,
+first and last seen), with --records the records (time, kind, model, serial,
+file), with --journal one line per write (time, port, model, serial, tag, done
+by, block, item, parameter, before, sent, read back, result, message). Newest
+first. --serial keeps one serial number, --since a UTC time or date such as
+2026-12-01. --format csv gives the journal as the History window saves it.
+)"},
+    {"report", R"(Usage: vela-cli report [--serial S] [-o FILE]
+
+The latest visit of an instrument as CSV: every parameter of the as-found
+record beside the as-left record, differing rows marked with *. Without
+--serial the instrument seen last. Standard output without -o.
+)"},
+    {"download", R"(Usage: vela-cli download --port P FILE [--no-verify] [--backup FILE] [--no-backup]
 
 Loads FILE (nothing is sent when it cannot be read or belongs to another
 model), asks the instrument's edit switch SW2-8 (exit 4 when it is off),
@@ -98,6 +117,11 @@ take are printed and the exit status is 1.
                  taken once, before anything is written (a retry repeats
                  only the download)
   --no-verify    skip the read-back (about 3 s at 9600 baud)
+  --no-backup    no before-download record in the history (see below)
+The instrument's identity is read first; unless --no-backup, the whole set
+is then read and kept in the history as its before-download record (about
+3 s at 9600 baud; with --backup the same read gives both). Every write is
+journalled; the verifying read-back is kept as the as-left record.
 )"},
     {"compare", R"(Usage: vela-cli compare --port P FILE
 
@@ -134,8 +158,10 @@ Choice parameters take the choice code or its text (in any letter case).
 Checks that the instrument is a KT5RS, then prints a header line and per
 polling cycle an ISO 8601 UTC time stamp and the four live values (input
 value, input %, output %, output value) as CSV, until N cycles are done or
-Ctrl-C. A reply that is not a number gives an empty field. --interval is the
-pause between cycles (default 100 ms).
+Ctrl-C. A reply that is not a number gives an empty field. Three cycles in
+a row without any number, with replies the instrument does not send, stop the
+monitor with the message of the bad reply (exit 3). --interval is the pause
+between cycles (default 100 ms).
 )"},
 };
 
@@ -204,6 +230,15 @@ int ParseArguments(int argc, char **argv, CliOptions &options) {
     } else if (arg == "--backup") {
       if (!value(options.backup))
         return UsageError(options.command, "--backup needs a file");
+    } else if (arg == "--no-backup") {
+      options.noBackup = true;
+    } else if (arg == "--records") {
+      options.records = true;
+    } else if (arg == "--journal") {
+      options.journal = true;
+    } else if (arg == "--serial" || arg == "--since") {
+      if (!value(arg == "--serial" ? options.serial : options.since))
+        return UsageError(options.command, arg + " needs a value");
     } else if (arg == "--verify") {
       options.verify = true;
     } else if (arg == "--no-verify") {
@@ -212,9 +247,10 @@ int ParseArguments(int argc, char **argv, CliOptions &options) {
       std::cout << "vela-cli " << VELA_VERSION << '\n';
       return kExitDone;
     } else if (arg == "--format") {
-      if (!value(text) || (text != "json" && text != "tsv"))
-        return UsageError(options.command, "--format takes json or tsv");
+      if (!value(text) || (text != "json" && text != "tsv" && text != "csv"))
+        return UsageError(options.command, "--format takes json, tsv or csv");
       options.json = text == "json";
+      options.csv = text == "csv";
     } else if (arg == "--probe") {
       options.probe = true;
     } else if (arg == "--simulate") {
@@ -262,6 +298,8 @@ int ParseArguments(int argc, char **argv, CliOptions &options) {
     return UsageError(options.command, "wrong number of arguments");
   if (options.json && !TakesJsonFormat(options.command))
     return UsageError(options.command, "--format json is not available for " + options.command);
+  if (options.csv && options.command != "history")
+    return UsageError(options.command, "--format csv belongs to history");
   if (options.probe && options.command != "ports")
     return UsageError(options.command, "--probe belongs to ports");
   if (NeedsPort(options.command) && options.port.empty() && !options.simulate)

@@ -30,6 +30,13 @@ struct CliOptions {
   int intervalMs = 100;
   int retries = 0;
   int language = -1; // -1 from the user's locale, 0 English, 1 Japanese
+  // history and report
+  bool noBackup = false; // download: no before-download record
+  std::string serial;
+  std::string since;
+  bool records = false;
+  bool journal = false;
+  bool csv = false; // --format csv: history --journal as the History window saves it
   bool json = false;  // --format json: one JSON document instead of rows
   bool probe = false; // ports --probe
 };

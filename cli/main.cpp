@@ -4,8 +4,12 @@
 #include "output.h"
 #include "script_commands.h"
 
+#include "cli_history.h"
+#include "core/history/history.h"
+#include "core/history/write_journal.h"
+
 #include "core/link/comm_interface.h"
-#include "core/link/port_enum.h"
+#include "core/platform/com_ports.h"
 #include "core/model/compare_rows.h"
 #include "core/model/config_load.h"
 #include "core/model/par_kt5rs.h"
@@ -108,6 +112,7 @@ int CmdPorts(const CliOptions &options) {
 int CmdUpload(const CliOptions &options) {
   CParKT5RS model;
   WithDevice(options, [&](CCommInterface &comm) { Upload(comm, model); });
+  NoteCliUpload(model, options);
   if (!options.output.empty()) {
     model.SaveFile(options.output);
     return kExitDone;
@@ -136,21 +141,32 @@ int CmdDownload(const CliOptions &options) {
   CDeviceSession session(options);
   // The backup is what the instrument held before anything was written; a
   // retry of the download must not replace it with a half-written set.
-  if (!options.backup.empty()) {
-    auto held = model.Clone();
+  CInstrumentIdentity who;
+  session.Run([&](CCommInterface &comm) { who = ReadIdentity(model, comm, HistoryPortName(options)); });
+  std::unique_ptr<CParBase> held;
+  if (!options.backup.empty() || !options.noBackup) {
+    held = model.Clone();
     session.Run([&](CCommInterface &comm) { Upload(comm, *held); });
-    held->SaveFile(options.backup);
+    NoteBeforeDownload(*held, who, options);
   }
+  if (!options.backup.empty())
+    held->SaveFile(options.backup);
   session.Run([&](CCommInterface &comm) {
     if (!file->CheckEditSwitch(comm)) {
       result = kExitParameter;
       return;
     }
+    CJournalScope journal(comm, who, kContextDownload, ParameterRows(*file, held.get(), -1, -1));
     RunTransfer(comm, *file, false);
     result = kExitDone;
+    if (!options.verify)
+      journal.Complete(nullptr);
     if (options.verify) {
       auto device = file->Clone();
       RunTransfer(comm, *device, true);
+      // The read-back is the instrument as the download left it.
+      journal.Complete(device.get());
+      History().TakeRecord(*device, who, kRecordAsLeft);
       const CompareRows rows = BuildCompareRows(*file, *device);
       if (rows.differing > 0) {
         PrintCompare(rows, false);
@@ -166,6 +182,7 @@ int CmdCompare(const CliOptions &options) {
   const auto file = LoadConfigCopy(model, options.args[0]);
   auto device = file->Clone();
   WithDevice(options, [&](CCommInterface &comm) { RunTransfer(comm, *device, true); });
+  NoteCliUpload(*device, options);
   const CompareRows rows = BuildCompareRows(*file, *device);
   PrintCompare(rows, options.json);
   return rows.differing > 0 ? kExitDifferent : kExitDone;
@@ -223,6 +240,7 @@ int CmdSet(const CliOptions &options) {
   int result = kExitDone;
   WithDevice(options, [&](CCommInterface &comm) {
     RunTransfer(comm, model, true);
+    NoteCliUpload(model, options);
     if (model.GetEditKind(sel.block, sel.item) == EDIT_NONE) {
       result = UsageError("set", "parameter " + options.args[0] + " cannot be edited");
       return;
@@ -231,13 +249,23 @@ int CmdSet(const CliOptions &options) {
       result = kExitParameter;
       return;
     }
+    const std::string before = model.GetValueText(sel.block, sel.item);
     ApplyValue(model, sel.block, sel.item, options.args[1]);
     const std::string sent = model.GetValueString(sel.block, sel.item);
     const std::string sentText = model.GetValueText(sel.block, sel.item);
-    model.WriteToDevice(comm, sel.block, sel.item);
-    // The instrument answers a write it refuses like one it takes; only the
-    // read-back tells.
-    model.ReadFromDevice(&comm, sel.block, sel.item);
+    const CInstrumentIdentity who = IdentityOf(model, HistoryPortName(options));
+    {
+      CJournalScope journal(comm, who, kContextEdit, EditRows(model, sel.block, sel.item, before));
+      model.WriteToDevice(comm, sel.block, sel.item);
+      // The instrument answers a write it refuses like one it takes; only the
+      // read-back tells.
+      model.ReadFromDevice(&comm, sel.block, sel.item);
+      journal.Complete(&model);
+    }
+    // The as-found set with the item as read back is the as-left record:
+    // nothing else was written.
+    History().TakeRecord(model, who, kRecordAsLeft);
+    History().FlushWarning();
     PrintParameters(model, {{sel.block, sel.item}}, false);
     result = kExitDone;
     if (model.GetValueString(sel.block, sel.item) != sent) {
@@ -262,14 +290,27 @@ std::string TimeStamp() {
   return text;
 }
 
-// The poller's cycle. A reply that is not one number alone gives an empty
-// field, never the number it starts with.
-std::string PollCycle(CCommInterface &comm) {
-  std::string line = TimeStamp();
-  PollLiveValues(comm, kLiveReplyTimeoutMs,
-                 [&](int, const LiveReading &reading) { line += ',' + CsvField(reading.number); });
-  return line;
+// One polling cycle as a CSV row: a reply that is not one number alone gives
+// an empty field, never the number it starts with.
+struct PolledRow {
+  std::string line;
+  bool anyValue = false;
+  int faultId = 0; // the first reply the instrument would not have sent so, or 0
+};
+
+PolledRow PollCycle(CCommInterface &comm) {
+  PolledRow row;
+  row.line = TimeStamp();
+  row.faultId = PollLiveValues(comm, kLiveReplyTimeoutMs, [&](int, const LiveReading &reading) {
+    row.anyValue = row.anyValue || !reading.number.empty();
+    row.line += ',' + CsvField(reading.number);
+  });
+  return row;
 }
+
+// Garbled cycles in a row after which the line is taken for broken: one bad
+// reply among good ones is line noise, a run of cycles without any value is not.
+constexpr int kGarbledCyclesToStop = 3;
 
 int CmdMonitor(const CliOptions &options) {
   std::signal(SIGINT, OnInterrupt);
@@ -288,9 +329,14 @@ int CmdMonitor(const CliOptions &options) {
         std::cout << ',' << CsvField(LoadString(IDS_BLOCK_0 + live.block));
       std::cout << std::endl;
     }
+    int garbled = 0;
     while (!g_interrupted && (options.count < 0 || done < options.count)) {
-      std::cout << PollCycle(comm) << std::endl;
+      const PolledRow row = PollCycle(comm);
+      std::cout << row.line << std::endl;
       ++done;
+      garbled = !row.anyValue && row.faultId != 0 ? garbled + 1 : 0;
+      if (garbled == kGarbledCyclesToStop)
+        throw CCommInterfaceException(row.faultId);
       if (options.intervalMs > 0 && (options.count < 0 || done < options.count))
         std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     }
@@ -320,6 +366,10 @@ int Dispatch(const CliOptions &options) {
     return CmdSet(options);
   if (c == "monitor")
     return CmdMonitor(options);
+  if (c == "history")
+    return CmdHistory(options);
+  if (c == "report")
+    return CmdReport(options);
   return UsageError("", "unknown command: " + c);
 }
 

@@ -1,6 +1,6 @@
 #include "output.h"
 
-#include "core/link/port_enum.h"
+#include "core/platform/com_ports.h"
 #include "core/model/compare_rows.h"
 #include "core/model/par_base.h"
 #include "core/model/par_describe.h"

@@ -4,7 +4,7 @@
 #include "output.h"
 
 #include "core/link/comm_interface.h"
-#include "core/link/port_enum.h"
+#include "core/platform/com_ports.h"
 #include "core/model/par_describe.h"
 #include "core/model/par_kt5rs.h"
 #include "core/resources/exception.h"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the program and its tests need (as root, or with sudo).
-# The Japanese font lets the Japanese window show its texts on a fresh machine.
+# The Japanese font lets the Japanese window show its texts on a fresh machine,
+# and the toolkit's translations give its own buttons and dialogs in Japanese.
 # The second group builds and checks the Debian package (scripts/package.sh,
 # scripts/package-check.sh); the tests read JSON with python3.
 set -euo pipefail
 pkgs=(g++ cmake make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
-      poppler-utils fonts-ipafont-gothic
+      poppler-utils fonts-ipafont-gothic qt6-translations-l10n libsqlite3-dev
       python3 dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xdg-utils man-db bash-completion xdotool)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -515,6 +515,24 @@ TEST_F(CliTest, MonitorChecksTheModelAndNeverPrintsAPartialNumber) {
   EXPECT_EQ(std::count(row.begin(), row.end(), ','), 4);
 }
 
+TEST_F(CliTest, MonitorStopsWhenThreeCyclesInARowBringNoValue) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  // Every reply after the model check comes with stray bytes before it.
+  sim.SetFault(SimFault::Garbage, 3);
+  CliResult mon = Run({"monitor", "--port", sim.DevicePath(), "--count", "10", "--interval", "0"});
+  EXPECT_EQ(mon.status, 3) << mon.out;
+  EXPECT_EQ(mon.err, LoadString(IDS_INVALID_G_RESPONSE) + "\n");
+  // The header, then the three cycles of empty fields that were polled.
+  ASSERT_EQ(std::count(mon.out.begin(), mon.out.end(), '\n'), 4) << mon.out;
+  std::size_t end = mon.out.find('\n');
+  for (int row = 0; row < 3 && end != std::string::npos; ++row) {
+    const std::size_t next = mon.out.find('\n', end + 1);
+    EXPECT_EQ(mon.out.substr(next - 4, 4), ",,,,") << mon.out;
+    end = next;
+  }
+}
+
 TEST_F(CliTest, MonitorSimulateAndUsage) {
   CKT5RSSimulator sim(Options());
   sim.Start();

@@ -17,6 +17,12 @@ ScopedTestHome::ScopedTestHome() {
   }
   std::filesystem::create_directories(m_path + "/config");
   setenv("XDG_CONFIG_HOME", (m_path + "/config").c_str(), 1);
+  // The history of the instruments, too, stays out of the user's own.
+  if (const char *old = std::getenv("XDG_DATA_HOME")) {
+    m_hadData = true;
+    m_oldData = old;
+  }
+  setenv("XDG_DATA_HOME", (m_path + "/data").c_str(), 1);
 }
 
 ScopedTestHome::~ScopedTestHome() {
@@ -24,6 +30,10 @@ ScopedTestHome::~ScopedTestHome() {
     setenv("XDG_CONFIG_HOME", m_oldXdg.c_str(), 1);
   else
     unsetenv("XDG_CONFIG_HOME");
+  if (m_hadData)
+    setenv("XDG_DATA_HOME", m_oldData.c_str(), 1);
+  else
+    unsetenv("XDG_DATA_HOME");
   std::error_code ec;
   std::filesystem::remove_all(m_path, ec);
 }

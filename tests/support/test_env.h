@@ -4,7 +4,7 @@
 #include <string>
 
 // A fresh temporary folder, removed with everything in it at the end of the
-// scope. While it lives, XDG_CONFIG_HOME points into it.
+// scope. While it lives, XDG_CONFIG_HOME and XDG_DATA_HOME point into it.
 class ScopedTestHome {
 public:
   ScopedTestHome();
@@ -19,6 +19,8 @@ private:
   std::string m_path;
   std::string m_oldXdg;
   bool m_hadXdg = false;
+  std::string m_oldData;
+  bool m_hadData = false;
 };
 
 // Whole content of a file, or empty when it cannot be read.

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <deque>
 #include <functional>
+#include <vector>
 #include <gtest/gtest.h>
 
 class ModalDriver {
@@ -17,7 +18,9 @@ public:
   using Step = std::function<bool(QWidget *modal)>;
 
   explicit ModalDriver(std::initializer_list<Step> steps, int timeoutMs = 10000)
-      : m_steps(steps), m_timeoutMs(timeoutMs) {
+      : ModalDriver(std::vector<Step>(steps), timeoutMs) {}
+  explicit ModalDriver(const std::vector<Step> &steps, int timeoutMs = 10000)
+      : m_steps(steps.begin(), steps.end()), m_timeoutMs(timeoutMs) {
     m_clock.start();
     m_timer.setInterval(5);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { Tick(); });

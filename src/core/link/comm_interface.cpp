@@ -19,14 +19,26 @@ void CCommInterface::OpenDevice(const std::string &path) {
 void CCommInterface::Reopen() { m_serial.Reopen(); }
 
 void CCommInterface::Transact(const std::string &command, std::string &response, unsigned timeoutMs) {
+  CTransactHook *hook = GetTransactHook();
+  if (hook)
+    hook->BeforeSend(command);
   m_serial.SetReadTimeout(timeoutMs);
-  m_serial.Write(command);
   std::string line;
+  try {
+    m_serial.Write(command);
+  } catch (const CException &e) {
+    if (hook)
+      hook->Failed(e.GetErrorMessage());
+    throw;
+  }
   try {
     line = m_serial.ReadLine();
   } catch (const CException &) {
     // Whatever went wrong on the way in, the caller sees a missing answer.
-    throw CCommInterfaceException(IDS_RECEIVE_TIMEOUT);
+    CCommInterfaceException missing(IDS_RECEIVE_TIMEOUT);
+    if (hook)
+      hook->Failed(missing.GetErrorMessage());
+    throw missing;
   }
   response = std::move(line);
 }

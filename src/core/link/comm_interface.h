@@ -5,7 +5,18 @@
 
 #include "core/link/serial_io.h"
 
+#include <atomic>
 #include <string>
+
+// Sees every command on its way to the instrument, so whatever writes to it
+// can be recorded by the one who asked for the write. Called on the thread
+// that transacts, while that thread holds the line.
+class CTransactHook {
+public:
+  virtual ~CTransactHook() = default;
+  virtual void BeforeSend(const std::string &command) = 0;
+  virtual void Failed(const std::string &message) = 0;
+};
 
 class CCommInterfaceException : public CException {
 public:
@@ -28,6 +39,11 @@ public:
 
   CSerialIO &Serial() { return m_serial; }
 
+  // One hook at a time; null detaches it.
+  void SetTransactHook(CTransactHook *hook) { m_hook.store(hook, std::memory_order_release); }
+  CTransactHook *GetTransactHook() const { return m_hook.load(std::memory_order_acquire); }
+
 private:
   CSerialIO m_serial;
+  std::atomic<CTransactHook *> m_hook{nullptr};
 };

@@ -1,19 +1,14 @@
 #include "core/link/serial_io.h"
 
 #include "core/platform/codepage.h"
-#include "core/platform/posix_serial.h"
-#include "core/link/port_map.h"
+#include "core/platform/com_ports.h"
+#include "core/platform/serial_line.h"
 #include "core/resources/message_format.h"
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"
 
 #include <algorithm>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -34,43 +29,16 @@ constexpr milliseconds kQuietGap{300};
 constexpr milliseconds kReopenLimit{1000};
 constexpr milliseconds kReopenAttemptPause{50};
 
-// Serial devices belong to this group on the common distributions.
-constexpr const char *kSerialGroup = "dialout";
-
-std::string PermissionReason(const std::string &path) {
-  // The group the device belongs to, or the usual one when it belongs to root.
-  const struct group *gr = nullptr;
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && st.st_gid != 0)
-    gr = ::getgrgid(st.st_gid);
-  if (!gr)
-    gr = ::getgrnam(kSerialGroup);
-  if (!gr)
+std::string PermissionReason(const std::string &device) {
+  const CSerialAccess access = DiagnoseSerialAccess(device);
+  switch (access.kind) {
+  case CSerialAccess::Kind::NeedsLogin:
+    return FormatMessageId(IDS_PORT_REASON_RELOGIN, {access.group});
+  case CSerialAccess::Kind::NotInGroup:
+    return FormatMessageId(IDS_PORT_REASON_NO_GROUP, {access.group});
+  default:
     return LoadString(IDS_PORT_REASON_DENIED);
-  const gid_t gid = gr->gr_gid;
-  const std::string groupName = gr->gr_name;
-
-  bool inSession = ::getegid() == gid;
-  int count = ::getgroups(0, nullptr);
-  std::vector<gid_t> groups(static_cast<std::size_t>(count > 0 ? count : 0) + 1);
-  count = ::getgroups(static_cast<int>(groups.size()), groups.data());
-  for (int i = 0; i < count && !inSession; ++i)
-    inSession = groups[static_cast<std::size_t>(i)] == gid;
-  if (inSession)
-    return LoadString(IDS_PORT_REASON_DENIED); // something other than the group
-
-  // Listed in the group database but not in this session's groups: the
-  // membership takes effect at the next login.
-  bool listed = false;
-  if (const passwd *pw = ::getpwuid(::geteuid())) {
-    const std::string user = pw->pw_name ? pw->pw_name : "";
-    listed = pw->pw_gid == gid;
-    if (const struct group *again = ::getgrgid(gid)) {
-      for (char **m = again->gr_mem; m && *m && !listed; ++m)
-        listed = user == *m;
-    }
   }
-  return FormatMessageId(listed ? IDS_PORT_REASON_RELOGIN : IDS_PORT_REASON_NO_GROUP, {groupName});
 }
 
 CommTimeouts StandardTimeouts() {
@@ -103,7 +71,7 @@ void CSerialIO::Open(int port) {
 
 void CSerialIO::ResolvePortNumber() {
   std::string device;
-  if (!CComPortMap().TryResolve(m_portNumber, device)) {
+  if (!ResolveComPort(m_portNumber, device)) {
     std::string text = FormatString(LoadString(IDS_PORT_OPEN_FAILED), m_portName);
     throw CSerialIOException(IDS_PORT_OPEN_FAILED, text + "\n" + LoadString(IDS_PORT_REASON_NOT_PRESENT));
   }
@@ -119,7 +87,7 @@ void CSerialIO::OpenDevice(const std::string &path) {
 }
 
 void CSerialIO::OpenResolved() {
-  auto result = CPosixSerial::Open(m_devicePath);
+  auto result = CSerialLine::Open(m_devicePath);
   if (result.port) {
     m_port = std::move(result.port);
     // A freshly opened port starts with nothing received; a line that stayed
@@ -132,13 +100,13 @@ void CSerialIO::OpenResolved() {
   std::string name = m_portName == m_devicePath ? m_portName : m_portName + " (" + m_devicePath + ")";
   std::string text = FormatString(LoadString(IDS_PORT_OPEN_FAILED), name);
   switch (result.failure) {
-  case CPosixSerial::OpenFailure::InUse:
+  case CSerialLine::OpenFailure::InUse:
     text += "\n" + LoadString(IDS_PORT_REASON_IN_USE);
     break;
-  case CPosixSerial::OpenFailure::Permission:
+  case CSerialLine::OpenFailure::Permission:
     text += "\n" + PermissionReason(m_devicePath);
     break;
-  case CPosixSerial::OpenFailure::NotPresent:
+  case CSerialLine::OpenFailure::NotPresent:
     text += "\n" + LoadString(IDS_PORT_REASON_NOT_PRESENT);
     break;
   default:
@@ -192,7 +160,7 @@ void CSerialIO::DiscardUntilQuiet(std::chrono::steady_clock::time_point deadline
     const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
     if (left <= milliseconds::zero())
       break;
-    if (m_port->ReadByte(byte, std::min(kQuietGap, left), m_abortFd) != CPosixSerial::ReadResult::Byte)
+    if (m_port->ReadByte(byte, std::min(kQuietGap, left), m_abort) != CSerialLine::ReadResult::Byte)
       break;
   }
   m_port->FlushInput();
@@ -216,7 +184,7 @@ void CSerialIO::Write(const std::string &text) {
   if (!m_port)
     return; // the read that follows reports the failure
   std::string bytes = Utf8ToCodePage(text, GetLinkCodePage());
-  m_port->Write(bytes.data(), bytes.size(), m_abortFd);
+  m_port->Write(bytes.data(), bytes.size(), m_abort);
 }
 
 std::chrono::milliseconds CSerialIO::CharTimeout() const {
@@ -231,11 +199,11 @@ bool CSerialIO::ReadRaw(std::string &raw) {
   if (!m_port)
     return false;
   unsigned char byte = 0;
-  if (m_port->ReadByte(byte, CharTimeout(), m_abortFd) != CPosixSerial::ReadResult::Byte)
+  if (m_port->ReadByte(byte, CharTimeout(), m_abort) != CSerialLine::ReadResult::Byte)
     return false;
   raw += static_cast<char>(byte);
   if (IsLeadByte(GetLinkCodePage(), byte)) {
-    if (m_port->ReadByte(byte, CharTimeout(), m_abortFd) != CPosixSerial::ReadResult::Byte)
+    if (m_port->ReadByte(byte, CharTimeout(), m_abort) != CSerialLine::ReadResult::Byte)
       return false;
     raw += static_cast<char>(byte);
   }
@@ -259,7 +227,7 @@ void CSerialIO::SkipToCarriageReturn() {
   const auto deadline = Clock::now() + timeout;
   unsigned char byte = 0;
   while (Clock::now() < deadline) {
-    if (m_port->ReadByte(byte, timeout, m_abortFd) != CPosixSerial::ReadResult::Byte || byte == '\r')
+    if (m_port->ReadByte(byte, timeout, m_abort) != CSerialLine::ReadResult::Byte || byte == '\r')
       return;
   }
 }
@@ -306,4 +274,4 @@ void CSerialIO::Close() { m_port.reset(); }
 
 bool CSerialIO::IsOpen() const { return m_port != nullptr; }
 
-void CSerialIO::SetAbortFd(int fd) { m_abortFd = fd; }
+void CSerialIO::SetAbortSignal(const CAbortSignal *signal) { m_abort = signal; }

@@ -2,19 +2,15 @@
 // time-out, one command line out and one response line in.
 #pragma once
 
-#include "core/resources/exception.h"
+#include "core/link/serial_io_exception.h"
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class CPosixSerial;
-
-class CSerialIOException : public CException {
-public:
-  using CException::CException;
-};
+class CAbortSignal;
+class CSerialLine;
 
 // The read and write time-outs in force, in milliseconds.
 struct CommTimeouts {
@@ -43,7 +39,7 @@ public:
   // "COM%d" below 10, "\\.\COM%d" from 10 on.
   static std::string DeviceName(int port);
 
-  // Resolves COM n through the port map and opens that device. Throws 305.
+  // Resolves COM n to the system's device and opens it. Throws 305.
   void Open(int port);
   // Opens a device path directly (no port map entry needed). Throws 305.
   void OpenDevice(const std::string &path);
@@ -62,9 +58,9 @@ public:
   void Close();
   bool IsOpen() const;
 
-  // A file descriptor that, once readable, makes every pending and later
-  // read fail at once (shutdown). -1 for none.
-  void SetAbortFd(int fd);
+  // A signal that, once raised, makes every pending and later read fail at
+  // once (shutdown); not owned. nullptr for none.
+  void SetAbortSignal(const CAbortSignal *signal);
 
   const std::string &PortName() const { return m_portName; }
   const std::string &DevicePath() const { return m_devicePath; }
@@ -79,11 +75,11 @@ private:
   void SkipToCarriageReturn();
   void DiscardUntilQuiet(std::chrono::steady_clock::time_point deadline);
 
-  std::unique_ptr<CPosixSerial> m_port;
+  std::unique_ptr<CSerialLine> m_port;
   CommTimeouts m_timeouts;
   std::string m_portName;   // "COM3" or "\\.\COM12"; the path for OpenDevice
   std::string m_devicePath; // what was opened
   LineSettings m_settings;
-  int m_abortFd = -1;
+  const CAbortSignal *m_abort = nullptr;
   int m_portNumber = 0; // 0 when opened by device path
 };

@@ -8,6 +8,8 @@
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"
 
+#include <cerrno>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -28,8 +30,12 @@ void CParKT7W::LoadFile(const std::string &path) {
   CProfileFile file;
   // A file that is there but cannot be read, or is far too large to be a
   // configuration file, is a failed load rather than a file of no model.
-  if (!file.Load(path) && ::access(path.c_str(), F_OK) == 0)
-    throw CParameterException(IDS_LOAD_FILE_FAILED);
+  if (!file.Load(path)) {
+    const int reason = errno;
+    if (::access(path.c_str(), F_OK) == 0)
+      throw CParameterException(IDS_LOAD_FILE_FAILED,
+                                LoadString(IDS_LOAD_FILE_FAILED) + "\n" + std::system_category().message(reason));
+  }
   if (file.GetString("HEAD", "MODEL", "", kModelBufferSize) != GetModelName())
     throw CParameterException(IDS_FILE_MODEL_MISMATCH);
   LoadEntries(file, nullptr);

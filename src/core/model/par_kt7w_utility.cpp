@@ -253,17 +253,28 @@ struct CParKT7WUtility {
     // The instrument drives its output to 0 % (or 100 %) while the user measures.
     comm->SelectItem(30);
     Send(*comm, zero ? "DZ\r" : "DS\r");
-    const double span = static_cast<double>(m.m_output100) - m.m_output0;
-    std::string entered;
-    if (span == 0) {
-      AfxMessageBox(IDS_OUTPUT_SPAN_NO_DIVISOR, MB_ICONERROR);
-    } else if (UIHost().AskValue(IDS_PROMPT_MEASURED_OUTPUT, entered)) {
-      const double target = zero ? m.m_output0 : m.m_output100;
-      const double correction = (target - Parse(m, entered)) / span * 100;
-      comm->WriteItem(zero ? 19 : 20, FormatFixed4(correction));
+    try {
+      const double span = static_cast<double>(m.m_output100) - m.m_output0;
+      std::string entered;
+      if (span == 0) {
+        AfxMessageBox(IDS_OUTPUT_SPAN_NO_DIVISOR, MB_ICONERROR);
+      } else if (UIHost().AskValue(IDS_PROMPT_MEASURED_OUTPUT, entered)) {
+        const double target = zero ? m.m_output0 : m.m_output100;
+        const double correction = (target - Parse(m, entered)) / span * 100;
+        comm->WriteItem(zero ? 19 : 20, FormatFixed4(correction));
+      }
+      comm->SelectItem(30);
+      Send(*comm, "DR\r");
+    } catch (const CException &) {
+      // Left as it is, the instrument would keep its output forced: one try
+      // to release it, whose own failure changes nothing of what is reported.
+      try {
+        comm->SelectItem(30);
+        Send(*comm, "DR\r");
+      } catch (const CException &) {
+      }
+      throw;
     }
-    comm->SelectItem(30);
-    Send(*comm, "DR\r");
     Reread(m, comm, 5, 4);
   }
   static void OutputFineZero(CParKT7W &m, CCommInterface *comm) { OutputFineAdjustment(m, comm, true); }

@@ -8,7 +8,7 @@
 // system cannot tell.
 std::string ExecutablePath();
 
-// Its folder, without a trailing '/'; empty when unknown.
+// Its folder, without a trailing separator; empty when unknown.
 std::string ExecutableDir();
 
 // Its file name without folder and without an extension ("vela"); empty when unknown.

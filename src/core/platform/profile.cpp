@@ -2,15 +2,13 @@
 
 #include "core/platform/ascii_case.h"
 #include "core/platform/codepage.h"
+#include "core/platform/read_file.h"
 #include "core/platform/replace_file.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -52,42 +50,56 @@ std::string_view FirstCharacters(std::string_view text, std::size_t count) {
   return text.substr(0, pos);
 }
 
+// Text saved as "Unicode" by a Windows editor: UTF-16 behind its byte order
+// mark, read as the profile functions read it. A lone surrogate becomes
+// U+FFFD and an odd last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size() / 2 * 3 / 2);
+  auto unit = [&](std::size_t at) {
+    const auto hi = static_cast<unsigned char>(bytes[bigEndian ? at : at + 1]);
+    const auto lo = static_cast<unsigned char>(bytes[bigEndian ? at + 1 : at]);
+    return static_cast<char32_t>(hi << 8 | lo);
+  };
+  auto put = [&](char32_t c) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  };
+  const std::size_t end = bytes.size() & ~std::size_t{1};
+  for (std::size_t at = 0; at < end; at += 2) {
+    const char32_t c = unit(at);
+    if (c >= 0xD800 && c < 0xDC00 && at + 2 < end) {
+      const char32_t low = unit(at + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        put(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        at += 2;
+        continue;
+      }
+    }
+    put(c >= 0xD800 && c < 0xE000 ? char32_t{0xFFFD} : c);
+  }
+  return out;
+}
+
 } // namespace
 
 bool CProfileFile::Load(const std::string &path) {
   Clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return false;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kMaxFileSize)) {
-    ::close(fd);
-    return false;
-  }
   std::string bytes;
-  if (S_ISREG(st.st_mode))
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-  bool ok = true;
-  char buffer[16384];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      ok = false;
-      break;
-    }
-    if (n == 0)
-      break;
-    // The file may grow while it is read, or be no regular file at all.
-    if (bytes.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
-      ok = false;
-      break;
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  if (!ok)
+  if (!ReadFileContents(path, kMaxFileSize, bytes))
     return false;
   Parse(bytes);
   return true;
@@ -119,8 +131,12 @@ std::size_t CProfileFile::LinesEnd(std::size_t section) const {
 void CProfileFile::Parse(std::string_view bytes) {
   Clear();
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+  constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
   if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
     m_text.assign(bytes.substr(kUtf8Bom.size()));
+  else if (bytes.substr(0, 2) == kUtf16LeBom || bytes.substr(0, 2) == kUtf16BeBom)
+    m_text = Utf16ToUtf8(bytes.substr(2), bytes[0] == kUtf16BeBom[0]);
   else if (IsAscii(bytes))
     m_text.assign(bytes);
   else
@@ -357,18 +373,19 @@ std::string CProfileFile::ToBytes() const {
 
 void CProfileFile::Save(const std::string &path) const { ReplaceFileContents(path, ToBytes()); }
 
-std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view def,
-                                    std::size_t size, const std::string &path) {
+std::string ReadProfileValue(std::string_view section, std::string_view key, std::string_view def,
+                             std::size_t size, const std::string &path) {
   CProfileFile file;
   file.Load(path);
   return file.GetString(section, key, def, size);
 }
 
-bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
-                               const std::string &path) {
+bool WriteProfileValue(std::string_view section, std::string_view key, std::string_view value,
+                       const std::string &path) {
   CProfileFile file;
   // A file that exists but cannot be read is not replaced by a nearly empty one.
-  if (!file.Load(path) && ::access(path.c_str(), F_OK) == 0)
+  std::error_code ec;
+  if (!file.Load(path) && std::filesystem::exists(path, ec))
     return false;
   file.WriteString(section, key, value);
   try {

@@ -3,7 +3,10 @@
 // keys (and of two equal sections) wins, new sections and keys are added in
 // the order of their first write, entries are written as key=value with CRLF
 // line ends, and lines are read with LF or CRLF ends. The file holds 8-bit
-// text in the link code page; the document holds UTF-8.
+// text in the link code page; the document holds UTF-8. A file that begins
+// with a byte order mark is read in its encoding (UTF-8, UTF-16LE or
+// UTF-16BE), as a Windows editor's "Unicode" save is; writing always gives
+// 8-bit text, as the profile functions do when they create a file.
 //
 // The document is read once, changed in memory and written once, so saving a
 // whole parameter set does not rewrite the file for every entry. Writing goes
@@ -31,16 +34,17 @@ public:
   CProfileFile() = default;
 
   // Replaces the document with the file's content. False (and an empty
-  // document) when the file cannot be read or is too large.
+  // document) when the file cannot be read or is too large, with errno
+  // saying which (EFBIG for a file too large).
   bool Load(const std::string &path);
   // The document from file bytes in the link code page.
   void Parse(std::string_view bytes);
 
-  // GetPrivateProfileString: the value, or def when the section or key is
+  // As GetPrivateProfileString: the value, or def when the section or key is
   // missing, cut to size - 1 characters. A value in matching quotes loses them.
   std::string GetString(std::string_view section, std::string_view key, std::string_view def,
                         std::size_t size) const;
-  // WritePrivateProfileString: replaces the first matching entry, or adds
+  // As WritePrivateProfileString: replaces the first matching entry, or adds
   // the key at the end of the section, or the section at the end of the file.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
@@ -97,10 +101,11 @@ private:
   mutable bool m_indexed = false;
 };
 
-// The single-entry Windows calls over a whole file: each reads the file, and
-// the write saves it again.
-std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view def,
-                                    std::size_t size, const std::string &path);
+// The single-entry Windows calls over a whole file (named apart from them,
+// which are macros in the Windows headers): each reads the file, and the
+// write saves it again.
+std::string ReadProfileValue(std::string_view section, std::string_view key, std::string_view def,
+                             std::size_t size, const std::string &path);
 // False when the file could not be written (the previous file then stays).
-bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
-                               const std::string &path);
+bool WriteProfileValue(std::string_view section, std::string_view key, std::string_view value,
+                       const std::string &path);

@@ -9,8 +9,11 @@
 
 class CReplaceFileError : public std::system_error {
 public:
+  CReplaceFileError(std::error_code error, const std::string &what, bool created)
+      : std::system_error(error, what), m_created(created) {}
+  // error: an errno value.
   CReplaceFileError(int error, const std::string &what, bool created)
-      : std::system_error(error, std::generic_category(), what), m_created(created) {}
+      : CReplaceFileError(std::error_code(error, std::generic_category()), what, created) {}
   // False when not even the temporary file could be made: the folder is
   // missing or not writable.
   bool Created() const noexcept { return m_created; }

@@ -25,7 +25,7 @@ std::string ArgText(const MessageArg &arg, std::string_view spec) {
 
 } // namespace
 
-std::string FormatMessage(std::string_view format, const std::vector<MessageArg> &args) {
+std::string FormatMessageText(std::string_view format, const std::vector<MessageArg> &args) {
   std::string out;
   out.reserve(format.size() + 32);
   for (std::size_t i = 0; i < format.size(); ++i) {
@@ -89,5 +89,5 @@ std::string FormatString(std::string_view format, std::string_view text) {
 }
 
 std::string FormatMessageId(int id, const std::vector<MessageArg> &args) {
-  return FormatMessage(LoadString(id), args);
+  return FormatMessageText(LoadString(id), args);
 }

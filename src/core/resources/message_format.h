@@ -12,7 +12,7 @@ using MessageArg = std::variant<std::string, long long>;
 // Replaces %1..%9 (optionally followed by a !fmt! printf spec such as !d!)
 // with the positional arguments, "%%" with '%'. Unknown or missing inserts
 // are left as they stand.
-std::string FormatMessage(std::string_view format, const std::vector<MessageArg> &args);
+std::string FormatMessageText(std::string_view format, const std::vector<MessageArg> &args);
 
 // Replaces the first "%s" with the text; "%%" becomes '%'.
 std::string FormatString(std::string_view format, std::string_view text);

@@ -2,6 +2,7 @@
 
 #include "core/link/comm_interface.h"
 #include "core/platform/number_text.h"
+#include "core/resources/string_ids.h"
 
 LiveReading ReadLiveReply(const std::string &reply) {
   LiveReading reading;
@@ -27,13 +28,22 @@ double ReadLiveNumber(std::string_view text) {
   return ScanDouble(text, value) ? value : 0.0;
 }
 
-void PollLiveValues(CCommInterface &comm, unsigned timeoutMs,
-                    const std::function<void(int index, const LiveReading &reading)> &take) {
+int PollLiveValues(CCommInterface &comm, unsigned timeoutMs,
+                   const std::function<void(int index, const LiveReading &reading)> &take) {
+  int fault = 0;
+  auto check = [&](bool wellFormed, int id) {
+    if (!wellFormed && fault == 0)
+      fault = id;
+  };
   std::string reply;
   comm.Transact("G01\r", reply, timeoutMs);
+  check(reply.starts_with("Denter item"), IDS_INVALID_G_RESPONSE);
   for (int i = 0; i < kLiveCount; ++i) {
     comm.Transact(kLiveItems[i].command, reply, timeoutMs);
+    check(reply.starts_with('D'), IDS_INVALID_I_RESPONSE);
     comm.Transact("D\r", reply, timeoutMs);
+    check(reply.starts_with('D'), IDS_INVALID_D_RESPONSE);
     take(i, ReadLiveReply(reply));
   }
+  return fault;
 }

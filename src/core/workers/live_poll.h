@@ -45,6 +45,8 @@ double ReadLiveNumber(std::string_view text);
 // One cycle: "G01\r" (its reply is not looked at), then each live item and
 // its "D\r". Each value is handed over as soon as it is read, so when the
 // line fails part-way the values read before the failure are taken and the
-// rest keep what they had. Throws the link's failure.
-void PollLiveValues(CCommInterface &comm, unsigned timeoutMs,
+// rest keep what they had. Throws the link's failure. Returns the message id
+// of the first reply the instrument would not have sent so: 301 for the
+// group's, 302 for an item's, 303 for a read's; 0 when all were well formed.
+int PollLiveValues(CCommInterface &comm, unsigned timeoutMs,
                     const std::function<void(int index, const LiveReading &reading)> &take);

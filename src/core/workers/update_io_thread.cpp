@@ -4,15 +4,8 @@
 #include "core/resources/ui_host.h"
 #include "core/workers/live_poll.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
-#if defined(__linux__)
-#include <sys/eventfd.h>
-#endif
 
 using namespace std::chrono_literals;
 
@@ -23,32 +16,14 @@ constexpr auto IdlePause = 100ms;
 
 } // namespace
 
-CUpdateIOThread::CUpdateIOThread() {
-#if defined(__linux__)
-  m_abortReadFd = m_abortWriteFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-#else
-  int fds[2];
-  if (::pipe(fds) == 0) {
-    for (int fd : fds) {
-      ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    }
-    m_abortReadFd = fds[0];
-    m_abortWriteFd = fds[1];
-  }
-#endif
-}
+CUpdateIOThread::CUpdateIOThread() = default;
 
 CUpdateIOThread::~CUpdateIOThread() {
   Stop();
-  // An interface still attached must not keep polling a descriptor that is
-  // about to be closed (and may be reused for something else).
+  // An interface still attached must not keep watching a signal that is
+  // about to go.
   if (CCommInterface *protocol = m_protocol.load())
-    protocol->Serial().SetAbortFd(-1);
-  if (m_abortReadFd >= 0)
-    ::close(m_abortReadFd);
-  if (m_abortWriteFd >= 0 && m_abortWriteFd != m_abortReadFd)
-    ::close(m_abortWriteFd);
+    protocol->Serial().SetAbortSignal(nullptr);
 }
 
 void CUpdateIOThread::Start() {
@@ -64,15 +39,7 @@ void CUpdateIOThread::RequestStop() {
       return;
   }
   m_stopSignal.notify_all();
-  if (m_abortWriteFd >= 0) {
-#if defined(__linux__)
-    const std::uint64_t one = 1;
-    [[maybe_unused]] ssize_t n = ::write(m_abortWriteFd, &one, sizeof one);
-#else
-    const char one = 1;
-    [[maybe_unused]] ssize_t n = ::write(m_abortWriteFd, &one, 1);
-#endif
-  }
+  m_abort.Raise();
 }
 
 void CUpdateIOThread::Stop() {
@@ -108,9 +75,9 @@ bool CUpdateIOThread::SetProtocol(CCommInterface *protocol) {
   if (old == protocol)
     return true;
   if (old)
-    old->Serial().SetAbortFd(-1);
+    old->Serial().SetAbortSignal(nullptr);
   if (protocol)
-    protocol->Serial().SetAbortFd(m_abortReadFd);
+    protocol->Serial().SetAbortSignal(&m_abort);
   m_protocol.store(protocol);
   return true;
 }

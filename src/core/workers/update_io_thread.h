@@ -7,6 +7,7 @@
 // Offline, a cycle only clears the error flag and pauses 100 ms.
 #pragma once
 
+#include "core/platform/abort_signal.h"
 #include "core/workers/link_mutex.h"
 #include "core/workers/live_poll.h"
 
@@ -101,7 +102,6 @@ private:
   std::atomic<bool> m_stopRequested{false};
   std::mutex m_stopMutex;
   std::condition_variable m_stopSignal;
-  int m_abortReadFd = -1; // readable once a stop is requested
-  int m_abortWriteFd = -1;
+  CAbortSignal m_abort; // raised once a stop is requested
   std::thread m_thread;
 };

@@ -1,6 +1,7 @@
 // The KT5RS configurator. With --simulate it also runs a simulated KT5RS on
 // a pseudo-terminal for the life of the program and offers it as a COM port.
 #include "ui/app/qt_settings_store.h"
+#include "ui/app/termination.h"
 #include "ui/app/vela_app.h"
 
 #include "kt5rs_simulator.h"
@@ -9,41 +10,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void OnTerminate(int) {
-  char c = 1;
-  [[maybe_unused]] ssize_t n = write(g_signalPipe[1], &c, 1);
-}
-
-// Ctrl+C or a kill must still reach the end of main, where the simulator
-// removes its COM entry; the signal is turned into an ordinary quit.
-void QuitOnTerminate(QObject *owner) {
-  if (pipe(g_signalPipe) != 0)
-    return;
-  auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
-  QObject::connect(notifier, &QSocketNotifier::activated, [] {
-    char c;
-    [[maybe_unused]] ssize_t n = read(g_signalPipe[0], &c, 1);
-    QCoreApplication::exit(0);
-  });
-  struct sigaction sa {};
-  sa.sa_handler = OnTerminate;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-  sigaction(SIGHUP, &sa, nullptr);
-}
 
 constexpr const char *kUsage =
     "Usage: vela [--simulate] [FILE.cfg]\n"
@@ -81,6 +53,10 @@ int main(int argc, char **argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationVersion(QStringLiteral(VELA_VERSION));
+  // A kill or a logout closes the window as its close button would: the
+  // instrument is left in no adjust mode and, with --simulate, the end of
+  // main still removes the simulator's COM entry.
+  HandleTerminationRequests(&app, CloseMainWindow);
 
   // What is left after the toolkit took its own options (-platform, -style).
   QCommandLineParser parser;
@@ -97,7 +73,6 @@ int main(int argc, char **argv) {
   std::string savedPort;
   if (parser.isSet(simulate)) {
     simulator = std::make_unique<CKT5RSSimulator>();
-    QuitOnTerminate(&app);
     try {
       simulator->Start();
     } catch (const std::exception &e) {

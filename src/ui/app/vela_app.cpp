@@ -6,7 +6,10 @@
 #include "ui/app/qt_ui_host.h"
 #include "core/resources/settings_store.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <clocale>
 
 CVELAApp::CVELAApp() : CVELAApp(CLanguageModule::DefaultLibraryDir()) {}
@@ -14,6 +17,8 @@ CVELAApp::CVELAApp() : CVELAApp(CLanguageModule::DefaultLibraryDir()) {}
 CVELAApp::CVELAApp(std::string libraryDir) : m_libraryDir(std::move(libraryDir)) {}
 
 CVELAApp::~CVELAApp() {
+  if (m_toolkitTranslator)
+    QCoreApplication::removeTranslator(m_toolkitTranslator.get());
   // The language module goes first: it restores the English tables before
   // its library is unloaded. The store and host it used go after it.
   m_language.reset();
@@ -27,6 +32,26 @@ void CVELAApp::ApplyUiLocale(int languageIndex) {
   if (languageIndex < 0 || languageIndex >= kLanguageCount)
     languageIndex = 0;
   QLocale::setDefault(QLocale(QString::fromLatin1(LanguageTableRow(languageIndex).uiLocale)));
+}
+
+void CVELAApp::ApplyToolkitTranslation() {
+  if (m_toolkitTranslator) {
+    QCoreApplication::removeTranslator(m_toolkitTranslator.get());
+    m_toolkitTranslator.reset();
+  }
+  // A Japanese library that could not be loaded leaves the whole window in
+  // English, the toolkit's buttons included.
+  if (!m_language->LibraryLoaded() || m_language->CurrentIndex() <= 0 ||
+      m_language->CurrentIndex() >= kLanguageCount)
+    return;
+  auto translator = std::make_unique<QTranslator>();
+  const QLocale locale(QString::fromLatin1(LanguageTableRow(m_language->CurrentIndex()).uiLocale));
+  // Without the toolkit's catalogue installed its texts stay English; the
+  // program's own come from the library all the same.
+  if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator.get()))
+    m_toolkitTranslator = std::move(translator);
 }
 
 bool CVELAApp::InitInstance() {
@@ -50,6 +75,7 @@ bool CVELAApp::InitInstance() {
     int result = 0;
     do {
       ApplyUiLocale(m_language->CurrentIndex());
+      ApplyToolkitTranslation();
       result = dlg.RunModal();
     } while (result == CVELADlg::kResultLanguageSwitch);
     m_host->SetMainWindow(nullptr);

@@ -10,6 +10,7 @@ class CLanguageModule;
 class CQtSettingsStore;
 class CQtUIHost;
 class CVELADlg;
+class QTranslator;
 
 class CVELAApp {
 public:
@@ -36,10 +37,15 @@ public:
   static void ApplyUiLocale(int languageIndex);
 
 private:
+  // Qt's own texts (standard buttons, file and print dialogs) follow the
+  // language module: translated while the Japanese library is in use.
+  void ApplyToolkitTranslation();
+
   std::string m_libraryDir;
   std::string m_startFile;
   std::unique_ptr<CQtSettingsStore> m_settings;
   std::unique_ptr<CQtUIHost> m_host;
   std::unique_ptr<CLanguageModule> m_language;
+  std::unique_ptr<QTranslator> m_toolkitTranslator;
   CVELADlg *m_mainWindow = nullptr;
 };

@@ -161,7 +161,27 @@ void CGraphCtrl::OnClose() {
   Notify();
 }
 
-void CGraphCtrl::OnPrint() {
+void CGraphCtrl::OnPrint() { RunDialog(&CGraphCtrl::PrintChart); }
+
+void CGraphCtrl::OnSave() { RunDialog(&CGraphCtrl::SaveChart); }
+
+void CGraphCtrl::RunDialog(void (CGraphCtrl::*body)()) {
+  ++m_dialogsRunning;
+  (this->*body)();
+  // Posted from the loop that ran the click, after the dialog's own loop has
+  // ended: the panel goes once this function is off the stack.
+  if (--m_dialogsRunning == 0 && m_deletePending)
+    deleteLater();
+}
+
+void CGraphCtrl::DeleteWhenIdle() {
+  if (m_dialogsRunning > 0)
+    m_deletePending = true;
+  else
+    deleteLater();
+}
+
+void CGraphCtrl::PrintChart() {
   QPrinter printer(QPrinter::HighResolution);
   QPrintDialog dialog(&printer, this);
   // One page of one picture: no page range, selection or current page to
@@ -173,7 +193,7 @@ void CGraphCtrl::OnPrint() {
     AfxMessageBox(IDS_GRAPH_PRINT_FAILED, MB_ICONERROR);
 }
 
-void CGraphCtrl::OnSave() {
+void CGraphCtrl::SaveChart() {
   const QStringList filters = NameFilters(LoadString(IDS_GRAPH_SAVE_FILTER));
   QFileDialog dialog(this, m_save->text().remove(QLatin1Char('&')));
   dialog.setAcceptMode(QFileDialog::AcceptSave);

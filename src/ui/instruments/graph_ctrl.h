@@ -8,7 +8,7 @@
 // value), attach an observer, place it over the client area and show it. The
 // panel reads the poller's values without the link mutex. The notification
 // comes from inside the CLOSE button's click, so the observer takes the panel
-// away with deleteLater(), never with delete.
+// away with DeleteWhenIdle(), never with delete.
 #pragma once
 
 #include "core/model/observable.h"
@@ -43,6 +43,11 @@ public:
   // The sampling period; tests shorten it.
   void SetTickInterval(int ms) { m_timer.setInterval(ms); }
 
+  // Takes the panel away once none of its own dialogs (print, save and their
+  // messages) is running any more: a dialog's event loop may be the one that
+  // asked, and the dialog and the function waiting on it belong to the panel.
+  void DeleteWhenIdle();
+
 protected:
   // Enter and Escape would otherwise reach the main window and end it.
   void keyPressEvent(QKeyEvent *event) override;
@@ -53,6 +58,10 @@ private:
   void OnClose();
   void OnPrint();
   void OnSave();
+  void PrintChart();
+  void SaveChart();
+  // Runs one of the panel's dialogs with the panel kept alive throughout.
+  void RunDialog(void (CGraphCtrl::*body)());
   void OnTick();
   void EnableButtons(bool recording);
   bool SavePicture(const QString &path);
@@ -70,6 +79,9 @@ private:
   const CLiveValueSource *m_source = nullptr;
   int m_channel = 0;
   QTimer m_timer;
+
+  int m_dialogsRunning = 0;
+  bool m_deletePending = false;
 
   double m_nextX = 1;
   double m_yLow = -0.1;

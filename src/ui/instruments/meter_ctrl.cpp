@@ -68,6 +68,11 @@ void CMeterCtrl::SetRange(double low, double high) {
 }
 
 void CMeterCtrl::SetValueText(const std::string &text) {
+  // The window's timer hands over the same text ten times a second; only a
+  // change is worth a repaint.
+  if (m_hasValueText && text == m_text)
+    return;
+  m_hasValueText = true;
   m_text = text;
   ShowAlarm();
   std::string_view rest = text;

@@ -65,6 +65,7 @@ private:
   double m_low = 0.0;
   double m_high = 100.0;
   double m_value = 0.0;
+  bool m_hasValueText = false;
   CMeter *m_meter = nullptr;
   CTemplateButton *m_selector = nullptr;
   QLineEdit *m_valueBox = nullptr;

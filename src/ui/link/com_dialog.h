@@ -2,7 +2,7 @@
 // the one used last time preselected, the choice remembered on OK.
 #pragma once
 
-#include "core/link/port_enum.h"
+#include "core/platform/com_ports.h"
 #include "core/resources/app_settings.h"
 
 #include <QDialog>

@@ -22,6 +22,7 @@
 #include "ui/workers/load_dialog.h"
 #include "core/workers/update_io_thread.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -98,21 +99,20 @@ CVELADlg::CVELADlg(CLanguageModule &language, QWidget *parent)
   AddShortcut(Qt::Key_U, IDC_UPLOAD, &CVELADlg::OnUpload);
   AddShortcut(Qt::Key_D, IDC_DOWNLOAD, &CVELADlg::OnDownload);
   AddShortcut(Qt::Key_L, IDC_LANGUAGE, &CVELADlg::OnLanguage);
+  AddShortcut(Qt::Key_H, IDC_HISTORY, &CVELADlg::OnHistory);
   for (int slot = 0; slot < kUtilitySlots; ++slot)
     AddShortcut(Qt::Key_1 + slot, kUtilityButtons[slot], nullptr);
 }
 
-CVELADlg::~CVELADlg() {
-  if (m_poller)
-    m_poller->RequestStop();
-}
+CVELADlg::~CVELADlg() { m_connection.RequestStop(); }
 
 void CVELADlg::AddShortcut(int key, int buttonId, void (CVELADlg::*handler)()) {
   auto *shortcut = new QShortcut(QKeySequence(Qt::ALT | key), this);
   connect(shortcut, &QShortcut::activated, this, [this, buttonId, handler] {
-    // Each key works only while its button does.
+    // Each key works only while its button does: not behind the chart, which
+    // hides the buttons but leaves them enabled.
     QPushButton *button = Button(buttonId);
-    if (!button || !button->isEnabled())
+    if (!button || !button->isVisible() || !button->isEnabled())
       return;
     if (buttonId == IDC_CONNECT) {
       button->toggle();
@@ -160,6 +160,7 @@ void CVELADlg::BuildWindow() {
   m_client->show();
   m_list = qobject_cast<CParameterListCtrl *>(FindControl(m_client, IDC_PARAMETER_LIST));
   m_connect = Button(IDC_CONNECT);
+  AddHistoryButton();
 }
 
 void CVELADlg::Create() {
@@ -193,10 +194,7 @@ void CVELADlg::OnInitDialog() {
 
   m_selectedBlock = 0;
   m_timer.start();
-  if (!m_poller) {
-    m_poller = std::make_unique<CUpdateIOThread>();
-    m_poller->Start();
-  }
+  m_connection.StartPoller();
   WireButtons();
   InitViews();
   m_list->setFocus();
@@ -408,13 +406,18 @@ void CVELADlg::Update(CObservable &source) {
     CloseTrendGraph();
 }
 
+bool CVELADlg::DialogOpen() const { return m_commands.DialogOpen(); }
+
 void CVELADlg::OnTimer() {
-  // A command in progress holds the line and answers its own failures.
-  if (m_poller && m_poller->GetError() && m_commandDepth == 0)
+  // A command in progress holds the line and answers its own failures. Any
+  // other dialog of the window (the chart's print or save dialog, a message)
+  // is answered first: a No over it would disconnect, and take away the
+  // chart, under a dialog still running. The question comes once it closes.
+  if (Poller() && Poller()->GetError() && !m_commands.IsRunning() && !DialogOpen())
     AskAfterCommError();
   if (IsOnline()) {
     for (int i = 0; i < kLivePanels; ++i)
-      m_panels[kFirstLivePanel + i]->SetValueText(m_poller->GetLiveText(i));
+      m_panels[kFirstLivePanel + i]->SetValueText(Poller()->GetLiveText(i));
   } else {
     m_panels[1]->SetValueText(m_model->GetValueString(2, 0));
     m_panels[2]->SetValueText("0.0");
@@ -435,13 +438,11 @@ void CVELADlg::AskAfterCommError() {
       Disconnect();
       break;
     }
-    CLinkLock lock = m_poller->ScopedLock();
+    CLinkLock lock = m_connection.Lock();
     if (!lock)
       continue;
     try {
-      if (m_interface)
-        m_interface->Reopen();
-      m_poller->ClearError();
+      m_connection.Reopen();
       break;
     } catch (const CException &e) {
       lock.Unlock();
@@ -450,26 +451,24 @@ void CVELADlg::AskAfterCommError() {
   }
   // An error the poller met while offline means nothing any more.
   if (!IsOnline())
-    m_poller->ClearError();
+    Poller()->ClearError();
   m_askingCommError = false;
   if (isVisible())
     m_timer.start();
 }
 
 void CVELADlg::Disconnect() {
+  TakeAsLeft();
   if (m_connect)
     m_connect->setChecked(false);
-  CLinkLock lock = m_poller ? m_poller->ScopedLock() : CLinkLock();
-  if (m_interface) {
-    if (m_poller && !lock) {
+  CLinkLock lock = m_connection.Lock();
+  if (IsOnline()) {
+    if (!m_connection.Release(lock)) {
       // The poller may still be using the line: the interface stays.
       if (m_connect)
         m_connect->setChecked(true);
       return;
     }
-    if (m_poller)
-      m_poller->SetProtocol(nullptr);
-    m_interface.reset();
     CloseTrendGraph();
     m_model->ReadFromDevice(nullptr, -1, -1);
     if (m_selectedBlock == kDeviceInfoBlock)
@@ -485,15 +484,14 @@ void CVELADlg::Disconnect() {
 }
 
 void CVELADlg::TakeConnection(std::unique_ptr<CCommInterface> comm) {
-  CLinkLock lock = m_poller->ScopedLock();
+  CLinkLock lock = m_connection.Lock();
   if (!lock)
     return;
-  m_interface = std::move(comm);
-  m_poller->SetProtocol(m_interface.get());
+  m_connection.Take(std::move(comm));
   m_connect->setChecked(true);
   m_connect->setText(Text(IDS_DISCONNECT));
   // Which cable the window talks through, when several instruments are near.
-  const CSerialIO &serial = m_interface->Serial();
+  const CSerialIO &serial = m_connection.Interface()->Serial();
   std::string where = serial.DevicePath();
   if (!serial.PortName().empty() && serial.PortName() != where)
     where = serial.PortName() + " (" + where + ")";
@@ -507,7 +505,7 @@ void CVELADlg::ShowMainControls(bool show) {
   static constexpr int kMainControls[] = {IDC_CONNECT, IDC_OPEN_FILE, IDC_SAVE_FILE, IDC_PARAMETER_LIST,
                                           1031, 1032, 1033, 1037, 1038, 1039,
                                           IDC_FUNCTION_BLOCK, IDC_PARAMETER_LABEL, IDC_UTILITY_LABEL,
-                                          IDC_COMPARE, IDC_LANGUAGE, IDC_UPLOAD, IDC_DOWNLOAD};
+                                          IDC_COMPARE, IDC_LANGUAGE, IDC_UPLOAD, IDC_DOWNLOAD, IDC_HISTORY};
   for (int id : kMainControls)
     if (QWidget *control = FindControl(m_client, id))
       control->setVisible(show);
@@ -562,22 +560,18 @@ void CVELADlg::keyPressEvent(QKeyEvent *event) {
 void CVELADlg::Shutdown() {
   m_timer.stop();
   SaveWindowSize();
+  // Before the poller is told to stop: that stop ends every read at once.
+  TakeAsLeft();
   // Asked to stop first, the poller gives up a cycle stuck on a silent
   // instrument at once, so the disconnect never waits behind it.
-  if (m_poller)
-    m_poller->RequestStop();
+  m_connection.RequestStop();
   Disconnect();
-  if (m_poller)
-    m_poller->Stop();
+  m_connection.Stop();
 }
 
 void CVELADlg::closeEvent(QCloseEvent *event) {
-  if (m_commandDepth > 0) {
-    // The command under way holds the link mutex and maybe an interface a
-    // transfer thread still uses: it ends first, then the window closes.
+  if (m_commands.PutOffClose()) {
     event->ignore();
-    m_closePending = true;
-    WindDownCommand();
     return;
   }
   // The instrument is left as the user chooses: a question already open

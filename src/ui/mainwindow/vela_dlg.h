@@ -5,9 +5,12 @@
 #pragma once
 
 #include "core/model/observable.h"
+#include "ui/mainwindow/command_guard.h"
+#include "ui/mainwindow/connection.h"
 
 #include <QDialog>
 #include <QHash>
+#include <QImage>
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
@@ -27,6 +30,8 @@ class CParBase;
 class CParEdit;
 class CParameterListCtrl;
 class CUpdateIOThread;
+struct CInstrumentIdentity;
+struct HistoryRecord;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -54,11 +59,13 @@ public:
   static constexpr int IDC_PARAMETER_LABEL = 1060;
   static constexpr int IDC_PARAMETER_LIST = 1006;
   static constexpr int IDC_UTILITY_LABEL = 1061;
+  // Not in the template: placed in the free space of the top row.
+  static constexpr int IDC_HISTORY = 1090;
   // Not in the template: the window's own notice of a fixed output.
-  static constexpr int IDC_FIXED_OUTPUT = 1090;
+  static constexpr int IDC_FIXED_OUTPUT = 1091;
   // The status line: what the last command did, and the instrument online.
-  static constexpr int IDC_STATUS = 1091;
-  static constexpr int IDC_STATUS_ONLINE = 1092;
+  static constexpr int IDC_STATUS = 1092;
+  static constexpr int IDC_STATUS_ONLINE = 1093;
   // Utility slots 0 to 5.
   static constexpr std::array<int, kUtilitySlots> kUtilityButtons = {1031, 1032, 1033, 1037, 1038, 1039};
 
@@ -137,10 +144,10 @@ public:
   CParameterListCtrl *List() const { return m_list; }
   CMeterCtrl *Panel(int block) const { return m_panels.at(block); }
   CParEdit &Edit() const { return *m_edit; }
-  CUpdateIOThread *Poller() const { return m_poller.get(); }
+  CUpdateIOThread *Poller() const { return m_connection.Poller(); }
   int SelectedBlock() const { return m_selectedBlock; }
   int SelectedRow() const { return m_selectedRow; }
-  bool IsOnline() const { return m_interface != nullptr; }
+  bool IsOnline() const { return m_connection.IsOnline(); }
 
 public slots:
   // The dialog's cancel command (Escape): hides the editors, never closes.
@@ -156,6 +163,7 @@ public slots:
   void OnUpload();
   void OnDownload();
   void RunUtility(int slot);
+  void OnHistory();
 
 protected:
   virtual void OnInitDialog();
@@ -173,6 +181,8 @@ private:
   void AddShortcut(int key, int buttonId, void (CVELADlg::*handler)());
   void OnTimer();
   void AskAfterCommError();
+  // A modal window other than the main window itself is open.
+  bool DialogOpen() const;
   void OnBlockStep(int step);
   void OnCellClicked(int row, int column);
   void OnEditRequested();
@@ -197,8 +207,9 @@ private:
   // Device and file commands (vela_dlg_commands.cpp). A command runs inside
   // RunCommand: one at a time, nothing thrown past it, and a close asked for
   // meanwhile waits until it has let go of the link and its interface.
-  bool RunCommand(const std::function<void()> &body, bool exclusive = true);
-  void WindDownCommand();
+  bool RunCommand(const std::function<void()> &body, bool exclusive = true) {
+    return m_commands.Run(body, exclusive);
+  }
   void Connect();
   void Upload();
   void Download();
@@ -206,7 +217,7 @@ private:
   void OpenFile();
   // True when the set was written to a file.
   bool SaveFile();
-  void WriteEdit(int block, int row);
+  void WriteEdit(int block, int row, const std::string &before);
   bool RefusedOnline();
   int AskPort();
   std::unique_ptr<CCommInterface> OpenPort(int port);
@@ -219,8 +230,22 @@ private:
   bool TakeConfigFile(const std::string &path);
   QString AskConfigFile(bool save);
   void ShowOutOfRangeReport();
-  int m_commandDepth = 0;
-  bool m_closePending = false;
+
+  // The history (vela_dlg_history.cpp).
+  void AddHistoryButton();
+  void NoteWholeRead(CParBase &set, CCommInterface &comm, int port);
+  // The as-left record when the online connection has been written to.
+  void TakeAsLeft();
+  bool ReadIdentityNow(CCommInterface &comm, int port, CInstrumentIdentity &who);
+  // The before-download record unless one was taken of the instrument in
+  // this run (or the setting turns it off); false when the read failed.
+  bool TakeBeforeDownload(CCommInterface &comm, const CInstrumentIdentity &who, std::unique_ptr<CParBase> &held);
+  std::unique_ptr<CParBase> LoadRecord(const HistoryRecord &record);
+  void OpenRecord(const HistoryRecord &record);
+  void CompareRecord(const HistoryRecord &record);
+  void RestoreRecord(const HistoryRecord &record, const CInstrumentIdentity &who);
+  void KeepTrendPicture(CGraphCtrl *panel);
+  QImage m_trendPicture;
 
   CLanguageModule &m_language;
   std::unique_ptr<CParBase> m_model;
@@ -230,9 +255,8 @@ private:
   CEditComboBox *m_editCombo = nullptr;
   std::unique_ptr<CParEdit> m_edit;
   QTimer m_timer;
-  std::unique_ptr<CCommInterface> m_interface;
-  // Declared after the interface: it stops before the interface goes.
-  std::unique_ptr<CUpdateIOThread> m_poller;
+  CConnection m_connection;
+  CCommandGuard m_commands{*this};
   std::array<CMeterCtrl *, kBlockCount> m_panels{};
   QPointer<QWidget> m_graphPanel;
   CParameterListCtrl *m_list = nullptr;

@@ -23,6 +23,8 @@
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
 #include "ui/workers/load_dialog.h"
+#include "core/history/history.h"
+#include "core/history/write_journal.h"
 #include "core/workers/update_io_thread.h"
 
 #include <QApplication>
@@ -32,58 +34,13 @@
 #include <QPushButton>
 #include <QTimer>
 
-
 namespace {
 
-constexpr int kWindDownMs = 50;
-
 QString Text(int id) { return QString::fromStdString(LoadString(id)); }
-
-// A message that must not throw out of the place that reports a failure.
-void Report(const std::string &text, unsigned style) {
-  try {
-    AfxMessageBox(text, style);
-  } catch (...) {
-  }
-}
 
 std::string LocalPath(const QString &path) { return QFile::encodeName(path).toStdString(); }
 
 } // namespace
-
-bool CVELADlg::RunCommand(const std::function<void()> &body, bool exclusive) {
-  // While a command runs, its modal dialogs keep the window's own buttons
-  // and keys away; what arrives anyway (a drop, a queued call) waits for no
-  // second command on the line.
-  if (exclusive && m_commandDepth > 0)
-    return false;
-  ++m_commandDepth;
-  try {
-    body();
-  } catch (const CException &e) {
-    Report(e.GetErrorMessage(), MB_ICONERROR);
-  } catch (const std::exception &) {
-    Report(LoadString(IDS_COMM_ERROR), MB_ICONERROR);
-  }
-  --m_commandDepth;
-  if (m_commandDepth == 0 && m_closePending)
-    QTimer::singleShot(0, this, [this] { close(); });
-  return true;
-}
-
-void CVELADlg::WindDownCommand() {
-  // A close asked for during a command: every modal window of the command
-  // is closed as its user would close it (No, Cancel), except the progress
-  // window, whose transfer is left to end by itself.
-  if (!m_closePending || m_commandDepth == 0)
-    return;
-  QWidget *modal = QApplication::activeModalWidget();
-  if (auto *transfer = qobject_cast<CLoadDialog *>(modal))
-    transfer->Abandon();
-  else if (modal && modal != this)
-    modal->close();
-  QTimer::singleShot(kWindDownMs, this, &CVELADlg::WindDownCommand);
-}
 
 bool CVELADlg::RefusedOnline() {
   if (!IsOnline())
@@ -120,6 +77,7 @@ std::unique_ptr<CParBase> CVELADlg::ReadInstrument(std::unique_ptr<CCommInterfac
   CLoadDialog transfer(this);
   if (!transfer.Upload(comm.get(), copy.get()))
     return nullptr;
+  NoteWholeRead(*copy, *comm, port);
   return copy;
 }
 
@@ -149,11 +107,11 @@ void CVELADlg::Connect() {
   // The instrument's set replaces the window's: changes of the window are
   // kept first if the user wants them.
   if (AskKeepChanges()) {
-    CLinkLock lock = m_poller->ScopedLock();
+    CLinkLock lock = m_connection.Lock();
     if (lock) {
       std::unique_ptr<CCommInterface> comm;
       std::unique_ptr<CParBase> copy = ReadInstrument(comm);
-      if (copy && !m_closePending) {
+      if (copy && !m_commands.IsClosePending()) {
         m_model->CopyFrom(*copy);
         TakeConnection(std::move(comm));
         connected = IsOnline();
@@ -179,7 +137,7 @@ void CVELADlg::OnUpload() {
 void CVELADlg::Upload() {
   if (RefusedOnline() || !AskKeepChanges())
     return;
-  CLinkLock lock = m_poller->ScopedLock();
+  CLinkLock lock = m_connection.Lock();
   if (!lock)
     return;
   bool taken = false;
@@ -208,7 +166,7 @@ void CVELADlg::OnDownload() {
 void CVELADlg::Download() {
   if (RefusedOnline())
     return;
-  CLinkLock lock = m_poller->ScopedLock();
+  CLinkLock lock = m_connection.Lock();
   if (!lock)
     return;
   const int port = AskPort();
@@ -217,6 +175,10 @@ void CVELADlg::Download() {
   std::unique_ptr<CCommInterface> comm = OpenPort(port);
   if (!comm)
     return;
+  CInstrumentIdentity who;
+  std::unique_ptr<CParBase> held;
+  if (!ReadIdentityNow(*comm, port, who) || !TakeBeforeDownload(*comm, who, held))
+    return;
   try {
     if (!m_model->CheckEditSwitch(*comm))
       return;
@@ -224,11 +186,14 @@ void CVELADlg::Download() {
     AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
     return;
   }
+  CJournalScope journal(*comm, who, kContextDownload, ParameterRows(*m_model, held.get(), -1, -1));
   CLoadDialog transfer(this);
   // The instrument has the window's changes now.
   const bool done = transfer.Download(comm.get(), m_model.get());
-  if (done)
+  if (done) {
+    journal.Complete(nullptr);
     SetModified(false);
+  }
   SetStatus(done ? IDS_STATUS_DOWNLOADED : IDS_STATUS_DOWNLOAD_FAILED, {PortText(port)});
 }
 
@@ -239,7 +204,7 @@ void CVELADlg::OnCompare() {
 void CVELADlg::Compare() {
   if (RefusedOnline())
     return;
-  CLinkLock lock = m_poller->ScopedLock();
+  CLinkLock lock = m_connection.Lock();
   if (!lock)
     return;
   std::unique_ptr<CCommInterface> comm;
@@ -254,11 +219,11 @@ void CVELADlg::Compare() {
 }
 
 bool CVELADlg::CheckEditSwitchNow() {
-  CLinkLock lock = m_poller->ScopedLock();
+  CLinkLock lock = m_connection.Lock();
   if (!lock)
     return false;
   try {
-    return m_model->CheckEditSwitch(*m_interface);
+    return m_model->CheckEditSwitch(*m_connection.Interface());
   } catch (const CException &e) {
     AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
     return false;
@@ -316,23 +281,39 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
   try {
     copy = LoadConfigCopy(*m_model, path);
   } catch (const CException &e) {
-    AfxMessageBox(e.GetErrorMessage(), MB_OK);
+    // A file that could not be read at all comes with the failure's own text
+    // above the reason: the reason is shown, the failure once after it.
+    std::string reason = e.GetErrorMessage();
+    const std::string failed = LoadString(IDS_LOAD_FILE_FAILED) + "\n";
+    const bool unread = e.GetId() == IDS_LOAD_FILE_FAILED && reason.rfind(failed, 0) == 0;
+    if (unread)
+      reason.erase(0, failed.size());
+    AfxMessageBox(reason, unread ? MB_ICONERROR : MB_OK);
     AfxMessageBox(IDS_LOAD_FILE_FAILED, MB_ICONERROR);
     return false;
   }
   if (IsOnline()) {
     // Taken only with the line in hand: online the set in the window is the
     // instrument's, and the two must not part.
-    CLinkLock lock = m_poller->ScopedLock();
+    CLinkLock lock = m_connection.Lock();
     if (!lock)
       return false;
+    std::unique_ptr<CParBase> before = m_model->Clone();
+    before->CopyFrom(*m_model);
     m_model->CopyFrom(*copy);
-    CLoadDialog transfer(this);
-    const bool downloaded = transfer.Download(m_interface.get(), m_model.get());
+    bool written = false;
+    {
+      CJournalScope journal(*m_connection.Interface(), IdentityOf(*before, History().PortOf(m_connection.Interface())),
+                            kContextOpenFile, ParameterRows(*m_model, before.get(), -1, -1));
+      CLoadDialog transfer(this);
+      written = transfer.Download(m_connection.Interface(), m_model.get());
+      if (written)
+        journal.Complete(nullptr);
+    }
     SetFilePath(path);
-    SetStatus(downloaded ? IDS_STATUS_OPENED_DOWNLOADED : IDS_STATUS_OPENED,
+    SetStatus(written ? IDS_STATUS_OPENED_DOWNLOADED : IDS_STATUS_OPENED,
               {QFileInfo(QFile::decodeName(path.c_str())).fileName().toStdString()});
-    if (!downloaded)
+    if (!written)
       Disconnect();
   } else {
     m_model->CopyFrom(*copy);
@@ -376,13 +357,14 @@ void CVELADlg::CommitEdit() {
       [&] {
         if (IsOnline() && !CheckEditSwitchNow())
           return;
+        const std::string before = m_model->GetValueText(block, row);
         try {
           m_model->ApplyEdit(block, row, *m_edit);
         } catch (const CException &e) {
           AfxMessageBox(e.GetErrorMessage(), MB_OK);
           return;
         }
-        WriteEdit(block, row);
+        WriteEdit(block, row, before);
         // Offline, or gone offline with the write: only the window has it.
         if (!IsOnline())
           SetModified(true);
@@ -394,10 +376,10 @@ void CVELADlg::CommitEdit() {
   m_list->setFocus();
 }
 
-void CVELADlg::WriteEdit(int block, int row) {
+void CVELADlg::WriteEdit(int block, int row, const std::string &before) {
   if (!IsOnline())
     return;
-  CLinkLock lock = m_poller->ScopedLock();
+  CLinkLock lock = m_connection.Lock();
   if (!lock)
     return;
   // The item goes out and comes back, so the list shows what the
@@ -405,9 +387,12 @@ void CVELADlg::WriteEdit(int block, int row) {
   for (bool retry = false; IsOnline(); retry = true) {
     try {
       if (retry)
-        m_interface->Reopen();
-      m_model->WriteToDevice(*m_interface, block, row);
-      m_model->ReadFromDevice(m_interface.get(), block, row);
+        m_connection.Interface()->Reopen();
+      CJournalScope journal(*m_connection.Interface(), IdentityOf(*m_model, History().PortOf(m_connection.Interface())),
+                            kContextEdit, EditRows(*m_model, block, row, before));
+      m_model->WriteToDevice(*m_connection.Interface(), block, row);
+      m_model->ReadFromDevice(m_connection.Interface(), block, row);
+      journal.Complete(m_model.get());
       return;
     } catch (const CException &e) {
       AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);

@@ -54,7 +54,7 @@ void CVELADlg::UpdateNotices() {
   if (fixed) {
     // The output value the instrument reports is the one it holds.
     std::string text = LoadString(IDS_FIXED_OUTPUT);
-    const std::string value = m_poller ? m_poller->GetLiveText(3) : std::string();
+    const std::string value = Poller() ? Poller()->GetLiveText(3) : std::string();
     if (!value.empty())
       text += ": " + value + " " + m_model->GetOutputUnit();
     const QString shown = QString::fromStdString(text);
@@ -72,11 +72,11 @@ bool CVELADlg::AskReleaseFixedOutput() {
   if (answer == IDCANCEL)
     return false;
   if (answer == IDYES && IsOnline()) {
-    CLinkLock lock = m_poller->ScopedLock();
+    CLinkLock lock = m_connection.Lock();
     if (!lock)
       return false;
     try {
-      dynamic_cast<CParKT7W &>(*m_model).EndLoopTest(*m_interface);
+      dynamic_cast<CParKT7W &>(*m_model).EndLoopTest(*m_connection.Interface());
     } catch (const CException &e) {
       // The instrument may still hold its output: the user is told, and
       // what they asked for goes on.

@@ -2,6 +2,9 @@
 // of them open.
 #include "ui/mainwindow/vela_dlg.h"
 
+#include "core/history/history.h"
+#include "core/history/write_journal.h"
+
 #include "ui/instruments/graph_ctrl.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "core/model/par_base.h"
@@ -63,7 +66,7 @@ void CVELADlg::RunUtility(int slot) {
   RunCommand([&] {
     // Held across the action and every dialog it opens, so the poller stays
     // off the line until the action is over.
-    CLinkLock lock = m_poller->ScopedLock();
+    CLinkLock lock = m_connection.Lock();
     if (!lock)
       return;
     // A failure the poller reported just before the click waits for the end
@@ -76,7 +79,10 @@ void CVELADlg::RunUtility(int slot) {
     const std::vector<std::string> before = offline ? AllValues(*m_model) : std::vector<std::string>();
     const std::string label = m_model->GetUtilityLabel(m_selectedBlock, slot);
     try {
-      m_model->ExecuteUtility(m_interface.get(), m_selectedBlock, slot);
+      CActionJournal journal(m_connection.Interface(), *m_model, History().PortOf(m_connection.Interface()), m_selectedBlock,
+                             slot);
+      m_model->ExecuteUtility(m_connection.Interface(), m_selectedBlock, slot);
+      journal.Complete(*m_model);
     } catch (const CException &e) {
       // The action stopped half-way: what the list shows stays as it was, and
       // a failing line is the poller's to report next.
@@ -98,7 +104,7 @@ void CVELADlg::OpenTrendGraph() {
     return;
   ShowMainControls(false);
   auto *panel = new CGraphCtrl(this);
-  panel->SetPoller(m_poller.get());
+  panel->SetPoller(Poller());
   panel->SetChannel(entry->liveChannel);
   panel->Attach(this);
   panel->setGeometry(rect());
@@ -114,9 +120,12 @@ void CVELADlg::CloseTrendGraph() {
   if (!panel)
     return;
   m_graphPanel = nullptr;
-  // CLOSE notifies from inside its own click: the panel goes once that is over.
+  // The chart goes into a commissioning report of this visit.
+  KeepTrendPicture(qobject_cast<CGraphCtrl *>(panel));
+  // CLOSE notifies from inside its own click, a disconnect may come while the
+  // panel's print or save dialog runs: the panel goes once that is over.
   panel->hide();
-  panel->deleteLater();
+  static_cast<CGraphCtrl *>(panel)->DeleteWhenIdle();
   ShowMainControls(true);
   if (m_list)
     m_list->setFocus();

@@ -1,7 +1,8 @@
 // CSerialIO over a real pseudo-terminal: framing, time-outs, hang-up, the
 // line length bound, exclusive open, text conversion and port numbers.
-#include "core/link/port_map.h"
 #include "core/link/serial_io.h"
+#include "core/platform/abort_signal.h"
+#include "core/platform/posix/port_map.h"
 #include "core/platform/codepage.h"
 #include "pty_peer.h"
 #include "core/resources/string_ids.h"
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
-#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -155,15 +155,13 @@ TEST_F(SerialIOTest, HangUpMidLineFailsAtOnce) {
   EXPECT_LT(Clock::now() - start, 2500ms);
 }
 
-TEST_F(SerialIOTest, AbortFdWakesABlockedReadAtOnce) {
-  int abortFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  ASSERT_GE(abortFd, 0);
-  io.SetAbortFd(abortFd);
+TEST_F(SerialIOTest, AbortSignalWakesABlockedReadAtOnce) {
+  CAbortSignal abort;
+  io.SetAbortSignal(&abort);
   io.SetReadTimeout(5000);
   std::thread trigger([&] {
     std::this_thread::sleep_for(100ms);
-    std::uint64_t one = 1;
-    EXPECT_EQ(write(abortFd, &one, sizeof one), 8);
+    abort.Raise();
   });
   auto start = Clock::now();
   EXPECT_EQ(IdOf([&] { io.ReadLine(); }), IDS_RECEIVE_TIMEOUT);
@@ -173,8 +171,7 @@ TEST_F(SerialIOTest, AbortFdWakesABlockedReadAtOnce) {
   peer.Send("D1\r");
   std::string ch;
   EXPECT_FALSE(io.ReadChar(ch));
-  io.SetAbortFd(-1);
-  close(abortFd);
+  io.SetAbortSignal(nullptr);
   EXPECT_EQ(io.ReadLine(), "D1");
 }
 

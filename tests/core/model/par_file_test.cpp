@@ -165,6 +165,46 @@ TEST(ConfigFile, OtherModelsAndLowerCaseNamesAreRefusedBeforeAnythingChanges) {
   EXPECT_EQ(ReadWholeFile(home.File("kt7w.cfg")).substr(0, 16), "[G0]\r\nP0=0\r\n[G1]");
 }
 
+// A file as a Windows editor saves it as "Unicode": byte order mark, then
+// each (ASCII) character as two bytes.
+std::string AsUtf16(const std::string &ascii, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char c : ascii)
+    out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return out;
+}
+
+TEST(ConfigFile, Utf16FileWithAByteOrderMarkLoadsEntryForEntryAndSavesAsBefore) {
+  ScopedTestHome home;
+  CParKT5RS edited;
+  Edit(edited);
+  edited.SaveFile(home.File("set.cfg"));
+  const std::string eightBit = ReadWholeFile(home.File("set.cfg"));
+  // What saving the set loaded from the 8-bit file writes (no device texts).
+  CParKT5RS fromEightBit;
+  fromEightBit.LoadFile(home.File("set.cfg"));
+  fromEightBit.SaveFile(home.File("resaved.cfg"));
+  const std::string resaved = ReadWholeFile(home.File("resaved.cfg"));
+
+  for (bool bigEndian : {false, true}) {
+    SCOPED_TRACE(bigEndian ? "UTF-16BE" : "UTF-16LE");
+    WriteWholeFile(home.File("unicode.cfg"), AsUtf16(eightBit, bigEndian));
+    CParKT5RS loaded;
+    loaded.LoadFile(home.File("unicode.cfg"));
+    EXPECT_EQ(Values(loaded), Values(edited));
+    // Saving over it writes the same 8-bit file a fresh save writes.
+    loaded.SaveFile(home.File("unicode.cfg"));
+    EXPECT_EQ(ReadWholeFile(home.File("unicode.cfg")), resaved);
+  }
+
+  // The model check still holds in UTF-16.
+  std::string other = eightBit;
+  other.replace(other.find("MODEL=KT5RS"), 11, "MODEL=KT7W");
+  WriteWholeFile(home.File("other.cfg"), AsUtf16(other, false));
+  CParKT5RS m;
+  EXPECT_EQ(RefusalId([&] { m.LoadFile(home.File("other.cfg")); }), IDS_FILE_MODEL_MISMATCH);
+}
+
 TEST(ConfigFile, RangeEndsAreCheckedAgainstTheLoadedTypes) {
   ScopedTestHome home;
   // A file of input type 2 and output type 1 with ends that only fit those

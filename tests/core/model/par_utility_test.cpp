@@ -92,6 +92,36 @@ TEST_F(Utility, OutputFineZeroWritesTheCorrectionAndLeavesTheAdjustMode) {
   EXPECT_EQ(sim.State().outFineZero, -5000);
 }
 
+TEST_F(Utility, AFailedCorrectionWriteStillLeavesTheOutputAdjustModeAndReportsTheWriteFailure) {
+  host.AnswerPrompts({"4.5"});
+  // "I90" "D2" "I30" "DZ" answered; the correction's item select is garbled.
+  sim.SetFault(SimFault::Garbage, 4, 1);
+  sim.ClearTranscript();
+  int id = 0;
+  try {
+    model.ExecuteUtility(&comm, 5, 0);
+  } catch (const CException &e) {
+    id = e.GetId();
+  }
+  EXPECT_NE(id, 0);
+  const Lines sent = sim.Commands();
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(Lines(sent.end() - 2, sent.end()), (Lines{"I30", "DR"}));
+  EXPECT_EQ(sim.OutputAdjustMode(), 0);
+
+  // The release failing as well changes nothing of what is reported.
+  host.AnswerPrompts({"4.5"});
+  sim.SetFault(SimFault::Garbage, 4, -1);
+  int again = 0;
+  try {
+    model.ExecuteUtility(&comm, 5, 0);
+  } catch (const CException &e) {
+    again = e.GetId();
+  }
+  sim.ClearFault();
+  EXPECT_EQ(again, id);
+}
+
 TEST_F(Utility, OutputFineSpanCancelledOrWithoutSpanStillEndsTheAdjustModeAndRereads) {
   host.CancelNextPrompt();
   const Lines sent = Run(5, 1);

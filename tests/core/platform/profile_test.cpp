@@ -99,22 +99,51 @@ TEST(Profile, TextGoesToTheFileInTheLinkCodePage) {
   SetLinkCodePage(previous);
 }
 
+TEST(Profile, Utf16BehindAByteOrderMarkIsReadAsUnicode) {
+  const CodePage previous = GetLinkCodePage();
+  SetLinkCodePage(CodePage::CP1252);
+  // [G6] P3=<e acute><katakana PO><U+1F600><lone high surrogate>x, then an odd byte.
+  const std::string le = std::string("\xFF\xFE[\0G\0" "6\0]\0\r\0\n\0P\0" "3\0=\0", 20) +
+                         std::string("\xE9\0\xDD\x30\x3D\xD8\x00\xDE\x3D\xD8x\0\r\0\n\0!", 17);
+  CProfileFile file;
+  file.Parse(le);
+  const std::string expected = "\xC3\xA9\xE3\x83\x9D\xF0\x9F\x98\x80\xEF\xBF\xBDx";
+  EXPECT_EQ(file.GetString("g6", "p3", "", 511), expected);
+  // The same document big-endian.
+  std::string be = "\xFE\xFF";
+  for (std::size_t at = 2; at + 1 < le.size(); at += 2)
+    be += std::string{le[at + 1], le[at]};
+  file.Parse(be);
+  EXPECT_EQ(file.GetString("G6", "P3", "", 511), expected);
+  // The size limit counts characters here too.
+  EXPECT_EQ(file.GetString("G6", "P3", "", 3), "\xC3\xA9\xE3\x83\x9D");
+
+  // Written back it is 8-bit text in the link code page.
+  file.WriteString("G6", "P3", "Pumpe \xC3\xBC");
+  EXPECT_EQ(file.ToBytes(), "[G6]\r\nP3=Pumpe \xFC\r\n");
+
+  // Without its mark, UTF-16 is only bytes in the code page, as in Windows.
+  file.Parse(le.substr(2));
+  EXPECT_EQ(file.GetString("G6", "P3", "none", 511), "none");
+  SetLinkCodePage(previous);
+}
+
 TEST(Profile, MissingFileIsAnEmptyDocument) {
   ScopedTestHome home;
   CProfileFile file;
   EXPECT_FALSE(file.Load(home.File("none.cfg")));
   EXPECT_EQ(file.GetString("HEAD", "MODEL", "", 31), "");
-  EXPECT_EQ(GetPrivateProfileString("HEAD", "MODEL", "dflt", 31, home.File("none.cfg")), "dflt");
+  EXPECT_EQ(ReadProfileValue("HEAD", "MODEL", "dflt", 31, home.File("none.cfg")), "dflt");
 }
 
 TEST(Profile, SingleEntryCallsReadAndUpdateTheFile) {
   ScopedTestHome home;
   const std::string path = home.File("single.ini");
-  ASSERT_TRUE(WritePrivateProfileString("S", "A", "1", path));
-  ASSERT_TRUE(WritePrivateProfileString("S", "B", "2", path));
-  ASSERT_TRUE(WritePrivateProfileString("s", "a", "3", path));
+  ASSERT_TRUE(WriteProfileValue("S", "A", "1", path));
+  ASSERT_TRUE(WriteProfileValue("S", "B", "2", path));
+  ASSERT_TRUE(WriteProfileValue("s", "a", "3", path));
   EXPECT_EQ(ReadWholeFile(path), "[S]\r\nA=3\r\nB=2\r\n");
-  EXPECT_EQ(GetPrivateProfileString("S", "B", "", 511, path), "2");
+  EXPECT_EQ(ReadProfileValue("S", "B", "", 511, path), "2");
 }
 
 TEST(Profile, SaveReplacesThroughATemporaryFileAndKeepsPermissions) {
@@ -185,6 +214,6 @@ TEST(Profile, OversizedFileIsNotRead) {
   EXPECT_FALSE(file.Load(path));
   EXPECT_EQ(file.GetString("HEAD", "MODEL", "", 31), "");
   // Nor is it replaced by the single-entry write.
-  EXPECT_FALSE(WritePrivateProfileString("HEAD", "X", "1", path));
+  EXPECT_FALSE(WriteProfileValue("HEAD", "X", "1", path));
   EXPECT_GT(fs::file_size(path), CProfileFile::kMaxFileSize);
 }

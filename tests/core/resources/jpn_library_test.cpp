@@ -76,6 +76,17 @@ TEST_F(JpnLibrary, TranslatesOnlyKnownIdsKeepingEveryInsert) {
   EXPECT_NE(filter.find("|*.cfg|"), std::string::npos);
 }
 
+TEST_F(JpnLibrary, HoldsEveryEnglishId) {
+  // With the test above the two sets of ids are the same: nothing in the
+  // Japanese window falls back to English.
+  const StringTable &english = EnglishStringTable();
+  std::vector<int> missing;
+  for (std::size_t i = 0; i < english.count; ++i)
+    if (FindString(*m_strings, english.entries[i].id) == nullptr)
+      missing.push_back(english.entries[i].id);
+  EXPECT_EQ(missing, std::vector<int>{});
+}
+
 TEST_F(JpnLibrary, CaptionsNameRealControls) {
   std::set<std::pair<int, int>> seen;
   for (std::size_t i = 0; i < m_captions->count; ++i) {

@@ -88,8 +88,8 @@ TEST_F(LanguageModuleTest, FirstStartOnAJapaneseSystemLoadsTheLibrary) {
   EXPECT_EQ(StoredNumber(), 1);
   EXPECT_EQ(LoadString(13000), "接続");
   EXPECT_EQ(LoadString(201), "通信エラーが発生しました。再試行しますか？");
-  // An id the library lacks still shows in English.
-  EXPECT_EQ(LoadString(2000), "0: 0 - 50mA DC");
+  // The input and output type texts too.
+  EXPECT_EQ(LoadString(2000), "0: 直流 0～50mA");
   EXPECT_EQ(GetLinkCodePage(), CodePage::CP932);
   EXPECT_EQ(CurrentLocaleId(), kLocaleJapanese);
   const DialogTemplate &main = *FindDialogTemplate(IDD_VELA_DIALOG);

@@ -1,6 +1,6 @@
 // The kt5rs-sim executable from the build tree: its one line, its COM
 // number, its line commands on standard input and a clean end on a signal.
-#include "core/link/port_map.h"
+#include "core/platform/posix/port_map.h"
 #include "core/resources/string_ids.h"
 #include "sim_test_util.h"
 #include "test_env.h"
@@ -120,7 +120,9 @@ TEST(SimExecutable, ServesAWholeUploadOnItsComNumberAndEndsCleanlyOnSigterm) {
   const std::string first = p.Line();
   ASSERT_EQ(ComOf(first), 4) << first;
   const std::string device = first.substr(first.find(' ') + 1);
-  EXPECT_EQ(CComPortMap().Resolve(4), device);
+  std::string resolved;
+  EXPECT_TRUE(CComPortMap().TryResolve(4, resolved));
+  EXPECT_EQ(resolved, device);
   {
     CCommInterface c;
     c.Open(4);
@@ -128,7 +130,7 @@ TEST(SimExecutable, ServesAWholeUploadOnItsComNumberAndEndsCleanlyOnSigterm) {
   }
   p.Signal(SIGTERM);
   EXPECT_EQ(p.Wait(), 0);
-  EXPECT_EQ(IdOf([] { CComPortMap().Resolve(4); }), IDS_PORT_OPEN_FAILED);
+  EXPECT_EQ(IdOf([] { CSerialIO().Open(4); }), IDS_PORT_OPEN_FAILED);
   EXPECT_NE(ReadWholeFile(home.File("t.log")).find("> I24"), std::string::npos);
 }
 

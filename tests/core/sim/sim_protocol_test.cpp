@@ -1,7 +1,7 @@
 // The simulated instrument over a real pseudo-terminal: every item and
 // sub-command answers in the form the program parses, values are validated,
 // and SW2-8 guards every parameter write.
-#include "core/link/port_map.h"
+#include "core/platform/posix/port_map.h"
 #include "core/platform/codepage.h"
 #include "core/resources/string_ids.h"
 #include "sim_test_util.h"
@@ -329,7 +329,9 @@ TEST(SimPort, RegistersItsComNumberAndRemovesItWhenStopped) {
   ASSERT_EQ(sim->ComNumber(), 7);
   EXPECT_EQ(sim->ComName(), "COM7");
   CComPortMap map;
-  EXPECT_EQ(map.Resolve(7), sim->DevicePath());
+  std::string resolved;
+  EXPECT_TRUE(map.TryResolve(7, resolved));
+  EXPECT_EQ(resolved, sim->DevicePath());
   {
     CCommInterface c;
     c.Open(7);
@@ -343,7 +345,7 @@ TEST(SimPort, RegistersItsComNumberAndRemovesItWhenStopped) {
   EXPECT_NE(second.ComNumber(), 7);
   EXPECT_GT(second.ComNumber(), 0);
   sim.reset(); // the destructor stops it
-  EXPECT_EQ(IdOf([&] { CComPortMap().Resolve(7); }), IDS_PORT_OPEN_FAILED);
+  EXPECT_EQ(IdOf([&] { CSerialIO().Open(7); }), IDS_PORT_OPEN_FAILED);
   second.Stop();
   second.Stop();
   EXPECT_TRUE(CComPortMap().Entries().empty());

@@ -10,10 +10,14 @@
 #include "core/resources/language_module.h"
 #include "core/resources/settings_store.h"
 #include "core/resources/strings.h"
+#include "core/resources/ui_host.h"
 #include "ui/resources/template_builder.h"
 #include "test_env.h"
 
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -141,6 +145,78 @@ TEST(VelaApp, MissingLibraryShowsTheMessageAndRunsInEnglish) {
   // The chosen language is kept, the toolkit follows it.
   EXPECT_EQ(run.locale, "ja_JP");
   EXPECT_EQ(StoredLanguage(), 1);
+}
+
+// The toolkit's own texts one run shows: the buttons of question 201 and the
+// labels of the configuration file dialog.
+struct ToolkitSeen {
+  QString yes, no, lookIn, fileName, fileType;
+  RunSeen window;
+};
+
+// One run: question 201 over the window, answered No; then Open File,
+// cancelled; then the window acts as `last` says.
+std::vector<ModalDriver::Step> ToolkitRun(ToolkitSeen *seen, std::function<void(CVELADlg *)> last) {
+  RunSeen *ignored = &seen->window;
+  return {OnMainDialog(ignored,
+                       [](CVELADlg *dlg) {
+                         QTimer::singleShot(0, dlg, [] { AfxMessageBox(201, MB_YESNO | MB_ICONQUESTION); });
+                       }),
+          [=](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (!box)
+              return false;
+            seen->yes = box->button(QMessageBox::Yes)->text();
+            seen->no = box->button(QMessageBox::No)->text();
+            box->button(QMessageBox::No)->click();
+            return true;
+          },
+          OnMainDialog(ignored,
+                       [](CVELADlg *dlg) {
+                         QTimer::singleShot(0, dlg, [dlg] { FindControl<QPushButton>(dlg, 1029)->click(); });
+                       }),
+          [=](QWidget *modal) {
+            auto *files = qobject_cast<QFileDialog *>(modal);
+            if (!files)
+              return false;
+            seen->lookIn = files->findChild<QLabel *>("lookInLabel")->text();
+            seen->fileName = files->findChild<QLabel *>("fileNameLabel")->text();
+            seen->fileType = files->findChild<QLabel *>("fileTypeLabel")->text();
+            files->reject();
+            return true;
+          },
+          OnMainDialog(ignored, last)};
+}
+
+TEST(VelaApp, ToolkitTextsAreJapaneseWithTheJapaneseModuleOnly) {
+  ScopedTestHome home;
+  ScopedLocaleEnv env(nullptr, nullptr, "de_DE.UTF-8");
+  CQtSettingsStore().SetInt("Lang", "Number", 1);
+  ToolkitSeen japanese, english;
+  {
+    CVELAApp app(VELA_BIN_DIR);
+    std::vector<ModalDriver::Step> steps = ToolkitRun(&japanese, SwitchLanguage);
+    for (auto &step : ToolkitRun(&english, CloseWindow))
+      steps.push_back(step);
+    ModalDriver driver(steps);
+    app.InitInstance();
+    EXPECT_TRUE(driver.Done());
+  }
+  // The catalogue Debian ships with the toolkit (qt6-translations-l10n).
+  EXPECT_TRUE(japanese.yes.contains(QStringLiteral("はい"))) << japanese.yes.toStdString();
+  EXPECT_TRUE(japanese.no.contains(QStringLiteral("いいえ"))) << japanese.no.toStdString();
+  EXPECT_EQ(japanese.window.connectButton, "接続");
+  for (const QString &label : {japanese.lookIn, japanese.fileName, japanese.fileType}) {
+    EXPECT_FALSE(label.isEmpty());
+    // Japanese text is no Latin-1.
+    EXPECT_NE(label.toLatin1(), label.toUtf8()) << label.toStdString();
+  }
+  // Back in English every text is the toolkit's own again.
+  EXPECT_EQ(english.yes, "&Yes");
+  EXPECT_EQ(english.no, "&No");
+  EXPECT_EQ(english.lookIn, "Look in:");
+  EXPECT_EQ(english.fileName, "File &name:");
+  EXPECT_EQ(english.fileType, "Files of type:");
 }
 
 TEST(VelaApp, NumbersKeepTheirDecimalPoint) {

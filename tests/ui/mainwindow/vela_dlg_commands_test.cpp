@@ -40,6 +40,9 @@
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -370,13 +373,17 @@ TEST_F(VelaDlgCommandsTest, OfflineUploadDownloadAndCompare) {
   m_sim->ClearFault();
   ExpectLineFree(*dlg);
 
-  // Download with SW2-8 off: the switch is asked and nothing else is sent.
+  // Download with SW2-8 off: after the identity and the before-download
+  // record, the switch is asked and nothing else is sent.
   m_host.Clear();
   m_sim->SetSw28(false);
   m_sim->ClearTranscript();
   Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
   EXPECT_EQ(Texts(), Lines{LoadString(IDS_EDIT_SWITCH_OFF)});
-  EXPECT_EQ(m_sim->Commands(), (Lines{"G99", "I07", "DW", "G01"}));
+  const Lines sent = m_sim->Commands();
+  EXPECT_EQ(Lines(sent.begin(), sent.begin() + 11),
+            (Lines{"G01", "I90", "D2", "I90", "D0", "I90", "D2", "I90", "D3", "I90", "D6"}));
+  EXPECT_EQ(From(sent, "G99"), (Lines{"G99", "I07", "DW", "G01"}));
   m_sim->SetSw28(true);
   ExpectLineFree(*dlg);
 
@@ -527,6 +534,24 @@ TEST_F(VelaDlgCommandsTest, TheStatusLineSaysWhatTheLastCommandDidAndWhoIsOnline
   dlg->SelectBlock(1);
   EXPECT_EQ(Button(*dlg, CVELADlg::kUtilityButtons[2])->toolTip().toStdString(),
             LoadString(IDS_UT_FINE_RESET) + " (Alt+3)");
+}
+
+TEST_F(VelaDlgCommandsTest, AFileThatCannotBeReadSaysWhyOnceAndThenThatTheLoadFailed) {
+  auto dlg = Open();
+  const Lines before = Snapshot(*dlg->Model());
+  WriteWholeFile(m_home.File("huge.cfg"), std::string((1u << 20) + 1, '\n'));
+  Press(*dlg, CVELADlg::IDC_OPEN_FILE, {PickFile(m_home.File("huge.cfg"))});
+  EXPECT_EQ(Texts(), (Lines{std::system_category().message(EFBIG), LoadString(IDS_LOAD_FILE_FAILED)}));
+  ASSERT_EQ(m_host.Messages().size(), 2u);
+  EXPECT_EQ(m_host.Messages()[0].style, MB_ICONERROR);
+  EXPECT_EQ(m_host.Messages()[1].style, MB_ICONERROR);
+
+  // A folder by a file's name, dropped or given on the command line.
+  m_host.Clear();
+  std::filesystem::create_directory(m_home.File("folder.cfg"));
+  EXPECT_FALSE(dlg->OpenConfigFile(m_home.File("folder.cfg")));
+  EXPECT_EQ(Texts(), (Lines{std::system_category().message(EISDIR), LoadString(IDS_LOAD_FILE_FAILED)}));
+  EXPECT_EQ(Snapshot(*dlg->Model()), before);
 }
 
 // A host whose questions fail, as a broken display would make them.

@@ -4,7 +4,7 @@
 
 #include "kt5rs_simulator.h"
 #include "core/link/comm_interface.h"
-#include "core/link/port_map.h"
+#include "core/platform/posix/port_map.h"
 #include "core/model/par_kt5rs.h"
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"

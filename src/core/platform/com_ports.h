@@ -1,12 +1,12 @@
-// The list of COM ports the user picks from: what the system reports, by
-// number, each port once.
+// The COM ports of the system: the list the user picks from (what the system
+// reports, by number, each port once) and the device behind a number. The
+// record rules are the same everywhere; where the ports come from is the
+// system's own (the implementation in the platform folder).
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CComPortMap;
 
 struct CPortRecord {
   std::string name;    // "COM%d": upper case, no leading zeros
@@ -32,11 +32,9 @@ CPortRecord MakeMapRecord(int number, const std::string &device);
 // the first record of each name.
 void MergePortRecords(std::vector<CPortRecord> &list);
 
-// Clears the list and fills it from the system's serial devices, then from the
-// user's port map, merged as above. Never fails: a source that cannot be read
-// adds nothing. Devices without a number are registered in the map.
+// Clears the list and fills it from every source of the system, merged as
+// above. Never fails: a source that cannot be read adds nothing.
 void EnumeratePorts(std::vector<CPortRecord> &list);
-// The same on other folders (tests): the map, the sysfs tty class folder and
-// the folder holding the device nodes.
-void EnumeratePorts(std::vector<CPortRecord> &list, CComPortMap &map, const std::string &sysClassTty,
-                    const std::string &devDir);
+
+// The device to open for COM n; false when no present device has the number.
+bool ResolveComPort(int number, std::string &device);

@@ -20,10 +20,7 @@ public:
 
   const std::string &Folder() const { return m_folder; }
 
-  // Device path of COM n. Throws CSerialIOException 305 when no device
-  // belongs to the number or the device is not present.
-  std::string Resolve(int port) const;
-  // The same without the exception: false when no present device belongs to n.
+  // Device path of COM n; false when no present device belongs to n.
   bool TryResolve(int port, std::string &device) const;
 
   // True when the UART behind /dev/ttyS<index> exists.

@@ -1,9 +1,4 @@
-#include "core/link/port_map.h"
-
-#include "core/resources/message_format.h"
-#include "core/resources/string_ids.h"
-#include "core/resources/strings.h"
-#include "core/link/serial_io.h"
+#include "core/platform/posix/port_map.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -220,15 +215,6 @@ bool CComPortMap::TryResolve(int port, std::string &device) const {
     return false;
   device = target;
   return true;
-}
-
-std::string CComPortMap::Resolve(int port) const {
-  std::string device;
-  if (!TryResolve(port, device)) {
-    std::string text = FormatString(LoadString(IDS_PORT_OPEN_FAILED), "COM" + std::to_string(port));
-    throw CSerialIOException(IDS_PORT_OPEN_FAILED, text + "\n" + LoadString(IDS_PORT_REASON_NOT_PRESENT));
-  }
-  return device;
 }
 
 std::vector<std::pair<int, std::string>> CComPortMap::Entries() const {

@@ -1,13 +1,13 @@
 // The termios backend on a real pseudo-terminal: the line state it leaves,
 // exclusive open, and reads that end early on hang-up, abort or signals.
-#include "core/platform/posix_serial.h"
+#include "core/platform/abort_signal.h"
+#include "core/platform/posix/posix_serial.h"
 #include "pty_peer.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <pthread.h>
-#include <sys/eventfd.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -58,7 +58,7 @@ TEST(PosixSerial, ConfigureLeavesARawLineWhateverWasSetBefore) {
   peer.Send("\r\n\x11\x13\x7f");
   std::string got;
   unsigned char b;
-  while (port->ReadByte(b, 100ms, -1) == CPosixSerial::ReadResult::Byte)
+  while (port->ReadByte(b, 100ms, nullptr) == CPosixSerial::ReadResult::Byte)
     got += static_cast<char>(b);
   EXPECT_EQ(got, "\r\n\x11\x13\x7f");
   EXPECT_EQ(peer.ReceiveAll(50ms), "");
@@ -108,12 +108,12 @@ TEST(PosixSerial, ReadTimesOutWithoutData) {
   ASSERT_TRUE(port);
   unsigned char b;
   auto start = Clock::now();
-  EXPECT_EQ(port->ReadByte(b, 120ms, -1), CPosixSerial::ReadResult::Timeout);
+  EXPECT_EQ(port->ReadByte(b, 120ms, nullptr), CPosixSerial::ReadResult::Timeout);
   EXPECT_GE(Clock::now() - start, 115ms);
-  EXPECT_EQ(port->ReadByte(b, 0ms, -1), CPosixSerial::ReadResult::Timeout);
+  EXPECT_EQ(port->ReadByte(b, 0ms, nullptr), CPosixSerial::ReadResult::Timeout);
   peer.Send("z");
   std::this_thread::sleep_for(20ms);
-  EXPECT_EQ(port->ReadByte(b, 0ms, -1), CPosixSerial::ReadResult::Byte);
+  EXPECT_EQ(port->ReadByte(b, 0ms, nullptr), CPosixSerial::ReadResult::Byte);
   EXPECT_EQ(b, 'z');
 }
 
@@ -136,7 +136,7 @@ TEST(PosixSerial, SignalDuringTheWaitDoesNotEndIt) {
   });
   peer.SendLater("k", 200ms);
   unsigned char b = 0;
-  EXPECT_EQ(port->ReadByte(b, 2000ms, -1), CPosixSerial::ReadResult::Byte);
+  EXPECT_EQ(port->ReadByte(b, 2000ms, nullptr), CPosixSerial::ReadResult::Byte);
   EXPECT_EQ(b, 'k');
   poke.join();
   sigaction(SIGUSR1, &old, nullptr);
@@ -149,35 +149,34 @@ TEST(PosixSerial, HangUpEndsTheWaitAtOnce) {
   peer.Send("ab");
   unsigned char b;
   std::string got;
-  while (got.size() < 2 && port->ReadByte(b, 1000ms, -1) == CPosixSerial::ReadResult::Byte)
+  while (got.size() < 2 && port->ReadByte(b, 1000ms, nullptr) == CPosixSerial::ReadResult::Byte)
     got += static_cast<char>(b);
   EXPECT_EQ(got, "ab");
   peer.CloseMasterLater(100ms);
   auto start = Clock::now();
-  EXPECT_EQ(port->ReadByte(b, 3000ms, -1), CPosixSerial::ReadResult::HangUp);
+  EXPECT_EQ(port->ReadByte(b, 3000ms, nullptr), CPosixSerial::ReadResult::HangUp);
   EXPECT_LT(Clock::now() - start, 1500ms);
   // Still failing at once, not waiting out the time-out.
   start = Clock::now();
-  EXPECT_EQ(port->ReadByte(b, 3000ms, -1), CPosixSerial::ReadResult::HangUp);
+  EXPECT_EQ(port->ReadByte(b, 3000ms, nullptr), CPosixSerial::ReadResult::HangUp);
   EXPECT_LT(Clock::now() - start, 1500ms);
 }
 
-TEST(PosixSerial, AbortDescriptorEndsTheWait) {
+TEST(PosixSerial, AbortSignalEndsTheWait) {
   CPtyPeer peer;
   auto port = OpenOrFail(peer.SlavePath());
   ASSERT_TRUE(port);
-  int abortFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  CAbortSignal abort;
   std::thread trigger([&] {
     std::this_thread::sleep_for(80ms);
-    std::uint64_t one = 1;
-    EXPECT_EQ(write(abortFd, &one, sizeof one), 8);
+    abort.Raise();
   });
   unsigned char b;
   auto start = Clock::now();
-  EXPECT_EQ(port->ReadByte(b, 3000ms, abortFd), CPosixSerial::ReadResult::Aborted);
+  EXPECT_EQ(port->ReadByte(b, 3000ms, &abort), CPosixSerial::ReadResult::Aborted);
   EXPECT_LT(Clock::now() - start, 1500ms);
   trigger.join();
-  close(abortFd);
+  EXPECT_TRUE(abort.IsRaised());
 }
 
 TEST(PosixSerial, LargeWriteArrivesWhole) {
@@ -198,7 +197,7 @@ TEST(PosixSerial, LargeWriteArrivesWhole) {
       received += part;
     }
   });
-  EXPECT_TRUE(port->Write(data.data(), data.size(), -1));
+  EXPECT_TRUE(port->Write(data.data(), data.size(), nullptr));
   reader.join();
   EXPECT_EQ(received.size(), data.size());
   EXPECT_TRUE(received == data);

@@ -1,12 +1,18 @@
-#include "core/platform/posix_serial.h"
+#include "core/platform/posix/posix_serial.h"
+
+#include "core/platform/posix/abort_signal_native.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -60,6 +66,11 @@ int PollMs(Clock::time_point deadline) {
 }
 
 bool AbortSignalled(const pollfd &p) { return (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0; }
+
+int AbortFd(const CAbortSignal *abort) { return abort ? abort->GetNative().readFd : -1; }
+
+// Serial devices belong to this group on the common distributions.
+constexpr const char *kSerialGroup = "dialout";
 
 } // namespace
 
@@ -147,8 +158,14 @@ bool CPosixSerial::Configure(std::uint32_t baud, std::uint8_t byteSize, std::uin
   return true;
 }
 
+CSerialLine::OpenResult CSerialLine::Open(const std::string &device) {
+  auto opened = CPosixSerial::Open(device);
+  return {std::move(opened.port), opened.failure, opened.error};
+}
+
 CPosixSerial::ReadResult CPosixSerial::ReadByte(unsigned char &byte, std::chrono::milliseconds timeout,
-                                                int abortFd) {
+                                                const CAbortSignal *abort) {
+  const int abortFd = AbortFd(abort);
   const auto deadline = Clock::now() + timeout;
   for (;;) {
     pollfd fds[2] = {{m_fd, POLLIN, 0}, {abortFd, POLLIN, 0}};
@@ -181,7 +198,8 @@ CPosixSerial::ReadResult CPosixSerial::ReadByte(unsigned char &byte, std::chrono
   }
 }
 
-bool CPosixSerial::Write(const void *data, std::size_t size, int abortFd) {
+bool CPosixSerial::Write(const void *data, std::size_t size, const CAbortSignal *abort) {
+  const int abortFd = AbortFd(abort);
   const auto *p = static_cast<const unsigned char *>(data);
   auto stallDeadline = Clock::now() + kWriteStallLimit;
   while (size > 0) {
@@ -213,3 +231,42 @@ bool CPosixSerial::Write(const void *data, std::size_t size, int abortFd) {
 }
 
 void CPosixSerial::FlushInput() { ::tcflush(m_fd, TCIFLUSH); }
+
+CSerialAccess DiagnoseSerialAccess(const std::string &device) {
+  CSerialAccess access;
+  // The group the device belongs to, or the usual one when it belongs to root.
+  const struct group *gr = nullptr;
+  struct stat st {};
+  if (::stat(device.c_str(), &st) == 0 && st.st_gid != 0)
+    gr = ::getgrgid(st.st_gid);
+  if (!gr)
+    gr = ::getgrnam(kSerialGroup);
+  if (!gr)
+    return access;
+  const gid_t gid = gr->gr_gid;
+  const std::string groupName = gr->gr_name;
+
+  bool inSession = ::getegid() == gid;
+  int count = ::getgroups(0, nullptr);
+  std::vector<gid_t> groups(static_cast<std::size_t>(count > 0 ? count : 0) + 1);
+  count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+  for (int i = 0; i < count && !inSession; ++i)
+    inSession = groups[static_cast<std::size_t>(i)] == gid;
+  if (inSession)
+    return access; // something other than the group
+
+  // Listed in the group database but not in this session's groups: the
+  // membership takes effect at the next login.
+  bool listed = false;
+  if (const passwd *pw = ::getpwuid(::geteuid())) {
+    const std::string user = pw->pw_name ? pw->pw_name : "";
+    listed = pw->pw_gid == gid;
+    if (const struct group *again = ::getgrgid(gid)) {
+      for (char **m = again->gr_mem; m && *m && !listed; ++m)
+        listed = user == *m;
+    }
+  }
+  access.kind = listed ? CSerialAccess::Kind::NeedsLogin : CSerialAccess::Kind::NotInGroup;
+  access.group = groupName;
+  return access;
+}
