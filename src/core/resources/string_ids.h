@@ -233,3 +233,8 @@ inline constexpr int IDS_STATUS_ACTION_FAILED = 31860;
 inline constexpr int IDS_STATUS_ONLINE = 31861;   // port, model, serial, tag
 inline constexpr int IDS_BUTTON_KEY_TIP = 31862;  // caption, key
 
+// The trend graph's printed header
+inline constexpr int IDS_TREND_TITLE_UNIT = 31880; // %1 block, %2 unit
+inline constexpr int IDS_TREND_TITLE = 31881;      // %1 block
+inline constexpr int IDS_TREND_INSTRUMENT = 31882; // %1 model, %2 serial, %3 tag
+inline constexpr int IDS_TREND_TIME = 31883;       // %1 start, %2 duration

@@ -215,6 +215,10 @@ const StringEntry kJapanese[] = {
     {31860, "%1 に失敗しました、%2"},
     {31861, "%1 | %2 | シリアル %3 | タグ %4"},
     {31862, "%1 (Alt+%2)"},
+    {31880, "%1のトレンド (%2)"},
+    {31881, "%1のトレンド"},
+    {31882, "形式: %1    製造番号: %2    タグ No.: %3"},
+    {31883, "開始: %1    記録時間: %2"},
 };
 
 const StringTable kJapaneseTable{kJapanese, std::size(kJapanese)};

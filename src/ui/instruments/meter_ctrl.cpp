@@ -59,6 +59,10 @@ void CMeterCtrl::SetUnit(const std::string &text) {
   DescribeMeter();
 }
 
+std::string CMeterCtrl::Caption() const { return m_selector->text().toStdString(); }
+
+std::string CMeterCtrl::Unit() const { return m_unit->text().toStdString(); }
+
 void CMeterCtrl::SetRange(double low, double high) {
   m_low = low;
   m_high = high;

@@ -32,6 +32,8 @@ public:
 
   void SetCaption(const std::string &text);
   void SetUnit(const std::string &text);
+  std::string Caption() const;
+  std::string Unit() const;
   void SetRange(double low, double high);
   // Shows text as it is; the meter shows its leading number, or 0. A value
   // outside the range shows in the alarm colour, and a text that is no

@@ -6,6 +6,7 @@
 #include "core/history/write_journal.h"
 
 #include "ui/instruments/graph_ctrl.h"
+#include "ui/instruments/meter_ctrl.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "core/model/par_base.h"
 #include "core/model/utility_actions.h"
@@ -106,6 +107,10 @@ void CVELADlg::OpenTrendGraph() {
   auto *panel = new CGraphCtrl(this);
   panel->SetPoller(Poller());
   panel->SetChannel(entry->liveChannel);
+  // The printout names what it shows: the instrument read at connect and the panel's block.
+  const CMeterCtrl *block = m_panels[m_selectedBlock];
+  panel->SetDescription({m_model->GetValueString(kDeviceInfoBlock, 0), m_model->GetValueString(kDeviceInfoBlock, 2),
+                         m_model->GetValueString(kDeviceInfoBlock, 3), block->Caption(), block->Unit()});
   panel->Attach(this);
   panel->setGeometry(rect());
   panel->raise();

@@ -185,6 +185,10 @@ const std::map<int, std::string> kExpected = {
     {31860, "%1 failed, %2"},
     {31861, "%1 | %2 | Serial %3 | Tag %4"},
     {31862, "%1 (Alt+%2)"},
+    {31880, "Trend of %1 (%2)"},
+    {31881, "Trend of %1"},
+    {31882, "Model: %1    Serial No.: %2    Tag No.: %3"},
+    {31883, "Start: %1    Duration: %2"},
 };
 
 TEST(StringTable, HoldsEveryQuotedTextExactly) {

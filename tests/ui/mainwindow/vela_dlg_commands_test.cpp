@@ -10,6 +10,8 @@
 #include "ui/mainwindow/vela_dlg.h"
 
 #include "../modal_driver.h"
+#include "ui/instruments/graph.h"
+#include "ui/instruments/graph_ctrl.h"
 #include "ui/instruments/meter_ctrl.h"
 #include "kt5rs_simulator.h"
 #include "ui/link/com_dialog.h"
@@ -36,7 +38,10 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QDate>
+#include <QProcess>
 #include <QPushButton>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
@@ -638,6 +643,87 @@ TEST_F(VelaDlgCommandsTest, ClosingDuringAUtilityPromptCancelsItThenCloses) {
   EXPECT_FALSE(dlg->IsOnline());
   EXPECT_EQ(m_sim->WriteCounts().accepted, 0);
   ExpectLineFree(*dlg);
+}
+
+// The words of a PDF's page with their boxes, in points.
+struct PdfWord {
+  QString text;
+  QRectF box;
+};
+std::vector<PdfWord> PdfWords(const std::string &pdf) {
+  QProcess run;
+  run.start("pdftotext", {"-bbox", QString::fromStdString(pdf), "-"});
+  run.waitForFinished(30000);
+  const QString html = QString::fromUtf8(run.readAllStandardOutput());
+  static const QRegularExpression word(
+      QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+  std::vector<PdfWord> words;
+  for (auto it = word.globalMatch(html); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    words.push_back({m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                           QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+  }
+  return words;
+}
+
+QString PdfText(const std::string &pdf) {
+  QProcess run;
+  run.start("pdftotext", {QString::fromStdString(pdf), "-"});
+  run.waitForFinished(30000);
+  return QString::fromUtf8(run.readAllStandardOutput()).simplified();
+}
+
+TEST_F(VelaDlgCommandsTest, TheTrendsPdfSaysWhatItShowsInLegibleLabelsThatDoNotMeet) {
+  SimOptions options;
+  options.tag = "FT-101";
+  StartSim(options);
+  for (int language : {0, 1}) {
+    m_language.Load(language);
+    auto dlg = Open();
+    Connect(*dlg);
+    dlg->SelectBlock(1);
+    Button(*dlg, CVELADlg::kUtilityButtons[3])->click(); // "Trend Graph"
+    CGraphCtrl *panel = dlg->GraphPanel();
+    ASSERT_TRUE(panel);
+    panel->SetTickInterval(20);
+    FindControl<QPushButton>(panel, 1039)->click();
+    ASSERT_TRUE(Pump([&] { return panel->Graph()->Logic().Samples().Size() >= 3; }));
+    FindControl<QPushButton>(panel, 1040)->click();
+    const std::string pdf = m_home.File("trend" + std::to_string(language) + ".pdf");
+    ModalDriver save({PickFile(pdf)});
+    FindControl<QPushButton>(panel, 1043)->click();
+    ASSERT_TRUE(save.Done());
+
+    const QString text = PdfText(pdf);
+    for (const std::string &line :
+         {FormatMessageId(IDS_TREND_TITLE_UNIT, {LoadString(IDS_BLOCK_0 + 1), dlg->Panel(1)->Unit()}),
+          FormatMessageId(IDS_TREND_INSTRUMENT, {"KT5RS", "A0000001", "FT-101"})})
+      EXPECT_TRUE(text.contains(QString::fromStdString(line).simplified())) << line << "\n" << text.toStdString();
+    const QString time = QString::fromStdString(FormatMessageId(
+        IDS_TREND_TIME, {QDate::currentDate().toString("yyyy-MM-dd").toStdString() + " \\d\\d:\\d\\d:\\d\\d",
+                         "0:00:\\d\\d"}));
+    EXPECT_TRUE(QRegularExpression(time.simplified()).match(text).hasMatch()) << text.toStdString();
+
+    // The chart's numbers are printed at 10 points, and no word covers
+    // another (boxes of adjacent lines may touch by a hair).
+    const std::vector<PdfWord> words = PdfWords(pdf);
+    int numbers = 0;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      bool isNumber = false;
+      words[i].text.toDouble(&isNumber);
+      if (isNumber) {
+        ++numbers;
+        EXPECT_GE(words[i].box.height(), 9.0) << words[i].text.toStdString();
+      }
+      for (std::size_t j = 0; j < i; ++j)
+        EXPECT_FALSE(words[i].box.adjusted(0.5, 0.5, -0.5, -0.5).intersects(words[j].box))
+            << words[j].text.toStdString() << " and " << words[i].text.toStdString();
+    }
+    EXPECT_GE(numbers, 6);
+    FindControl<QPushButton>(panel, 1041)->click();
+    dlg->close();
+  }
+  m_language.Load(0);
 }
 
 } // namespace
