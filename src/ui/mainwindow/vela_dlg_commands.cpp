@@ -87,7 +87,7 @@ void CVELADlg::ShowOutOfRangeReport() {
 }
 
 void CVELADlg::ConnectOrDisconnect() {
-  const bool ran = RunCommand([this] {
+  const bool ran = RunCommand(IsOnline() ? "Disconnect" : "Connect", [this] {
     if (m_connect->isChecked())
       Connect();
     else
@@ -121,7 +121,7 @@ void CVELADlg::Connect() {
 }
 
 void CVELADlg::OnUpload() {
-  RunCommand([this] { Upload(); });
+  RunCommand("Upload", [this] { Upload(); });
 }
 
 void CVELADlg::Upload() {
@@ -145,7 +145,7 @@ void CVELADlg::Upload() {
 }
 
 void CVELADlg::OnDownload() {
-  RunCommand([this] { Download(); });
+  RunCommand("Download", [this] { Download(); });
 }
 
 void CVELADlg::Download() {
@@ -178,7 +178,7 @@ void CVELADlg::Download() {
 }
 
 void CVELADlg::OnCompare() {
-  RunCommand([this] { Compare(); });
+  RunCommand("Compare", [this] { Compare(); });
 }
 
 void CVELADlg::Compare() {
@@ -221,7 +221,7 @@ QString CVELADlg::AskConfigFile(bool save) {
 }
 
 void CVELADlg::OnOpenFile() {
-  RunCommand([this] { OpenFile(); });
+  RunCommand("Open File", [this] { OpenFile(); });
 }
 
 void CVELADlg::OpenFile() {
@@ -236,7 +236,7 @@ void CVELADlg::OpenFile() {
 
 bool CVELADlg::OpenConfigFile(const std::string &path) {
   bool taken = false;
-  RunCommand([&] {
+  RunCommand("Open File " + path, [&] {
     if (IsOnline() && !CheckEditSwitchNow())
       return;
     taken = TakeConfigFile(path);
@@ -295,7 +295,7 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
 }
 
 void CVELADlg::OnSaveFile() {
-  RunCommand([this] { SaveFile(); });
+  RunCommand("Save File", [this] { SaveFile(); });
 }
 
 void CVELADlg::SaveFile() {
@@ -318,7 +318,7 @@ void CVELADlg::CommitEdit() {
   const int row = m_selectedRow;
   // Not exclusive: the edit object waits for its answer whatever else runs.
   RunCommand(
-      [&] {
+      "Edit", [&] {
         if (IsOnline() && !CheckEditSwitchNow())
           return;
         const std::string before = m_model->GetValueText(block, row);
