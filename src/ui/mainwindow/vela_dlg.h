@@ -207,8 +207,9 @@ private:
   // Device and file commands (vela_dlg_commands.cpp). A command runs inside
   // RunCommand: one at a time, nothing thrown past it, and a close asked for
   // meanwhile waits until it has let go of the link and its interface.
-  bool RunCommand(const std::function<void()> &body, bool exclusive = true) {
-    return m_commands.Run(body, exclusive);
+  // name: what the log calls the command.
+  bool RunCommand(const std::string &name, const std::function<void()> &body, bool exclusive = true) {
+    return m_commands.Run(name, body, exclusive);
   }
   void Connect();
   void Upload();

@@ -90,7 +90,7 @@ void CVELADlg::ShowOutOfRangeReport() {
 }
 
 void CVELADlg::ConnectOrDisconnect() {
-  const bool ran = RunCommand([this] {
+  const bool ran = RunCommand(IsOnline() ? "Disconnect" : "Connect", [this] {
     if (m_connect->isChecked())
       Connect();
     else if (AskReleaseFixedOutput())
@@ -131,7 +131,7 @@ void CVELADlg::Connect() {
 }
 
 void CVELADlg::OnUpload() {
-  RunCommand([this] { Upload(); });
+  RunCommand("Upload", [this] { Upload(); });
 }
 
 void CVELADlg::Upload() {
@@ -160,7 +160,7 @@ void CVELADlg::Upload() {
 }
 
 void CVELADlg::OnDownload() {
-  RunCommand([this] { Download(); });
+  RunCommand("Download", [this] { Download(); });
 }
 
 void CVELADlg::Download() {
@@ -198,7 +198,7 @@ void CVELADlg::Download() {
 }
 
 void CVELADlg::OnCompare() {
-  RunCommand([this] { Compare(); });
+  RunCommand("Compare", [this] { Compare(); });
 }
 
 void CVELADlg::Compare() {
@@ -242,7 +242,7 @@ QString CVELADlg::AskConfigFile(bool save) {
 }
 
 void CVELADlg::OnOpenFile() {
-  RunCommand([this] { OpenFile(); });
+  RunCommand("Open File", [this] { OpenFile(); });
 }
 
 void CVELADlg::OpenFile() {
@@ -259,7 +259,7 @@ void CVELADlg::OpenFile() {
 
 bool CVELADlg::OpenConfigFile(const std::string &path) {
   bool taken = false;
-  RunCommand([&] {
+  RunCommand("Open File " + path, [&] {
     if (IsOnline() && (!AskReleaseFixedOutput() || !CheckEditSwitchNow()))
       return;
     if (!AskKeepChanges())
@@ -326,7 +326,7 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
 }
 
 void CVELADlg::OnSaveFile() {
-  RunCommand([this] { SaveFile(); });
+  RunCommand("Save File", [this] { SaveFile(); });
 }
 
 bool CVELADlg::SaveFile() {
@@ -354,7 +354,7 @@ void CVELADlg::CommitEdit() {
   const int row = m_selectedRow;
   // Not exclusive: the edit object waits for its answer whatever else runs.
   RunCommand(
-      [&] {
+      "Edit", [&] {
         if (IsOnline() && !CheckEditSwitchNow())
           return;
         const std::string before = m_model->GetValueText(block, row);

@@ -64,7 +64,7 @@ void CVELADlg::RunUtility(int slot) {
 
   // As a command: a close asked for inside one of the action's dialogs
   // waits until the action has let go of the line and the interface.
-  RunCommand([&] {
+  RunCommand(m_model->GetUtilityLabel(m_selectedBlock, slot), [&] {
     // Held across the action and every dialog it opens, so the poller stays
     // off the line until the action is over.
     CLinkLock lock = m_connection.Lock();
