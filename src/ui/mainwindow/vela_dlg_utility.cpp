@@ -19,7 +19,7 @@ namespace {
 // Stops a timer for a scope and starts it again afterwards if it ran.
 class CTimerPause {
 public:
-  explicit CTimerPause(QTimer &timer) : m_timer(timer), m_wasActive(timer.isActive()) { m_timer.stop(); }
+  explicit CTimerPause(CIdleTimer &timer) : m_timer(timer), m_wasActive(timer.isActive()) { m_timer.stop(); }
   ~CTimerPause() {
     if (m_wasActive)
       m_timer.start();
@@ -28,7 +28,7 @@ public:
   CTimerPause &operator=(const CTimerPause &) = delete;
 
 private:
-  QTimer &m_timer;
+  CIdleTimer &m_timer;
   bool m_wasActive;
 };
 
