@@ -148,7 +148,7 @@ TEST(LiveValue, UserLocaleWithDecimalCommaDoesNotChangeTheReading) {
 }
 
 TEST_F(PollerTest, CycleSendsGroupThenItemsFourFiveThreeTwoEachWithARead) {
-  WaitCycles(1);
+  ASSERT_TRUE(WaitFor([&] { return m_poller.CycleCount() >= 1; }));
   // Offline the poller sleeps until it is given a connection: no cycles, no
   // wake-ups, and the line untouched.
   const auto offline = m_poller.CycleCount();
@@ -276,7 +276,7 @@ TEST_F(PollerTest, LockTimeOutShowsErrorAndTheOperationSendsNothing) {
 }
 
 TEST_F(PollerTest, StopWhileOfflineOrWaitingForTheLineIsPrompt) {
-  WaitCycles(1);
+  ASSERT_TRUE(WaitFor([&] { return m_poller.CycleCount() >= 1; }));
   auto start = Clock::now();
   {
     CLinkLock lock = m_poller.ScopedLock(); // the poller now waits for the line
