@@ -43,6 +43,8 @@ Options for every command:
   --retries N     after a communication failure, reopen the port and repeat the
                   whole operation up to N times (default 0: never retried)
   --lang en|ja    language of the messages (default: from the user's locale)
+  --verbose       log every command and reply, also to standard error (the log:
+                  ~/.local/state/VANTORIX/vela/vela-cli.log)
   --format json   ports, get, describe, compare, diff: one JSON document on
                   standard output with the same fields as the rows
   --help          this text; vela-cli COMMAND --help for one command
@@ -265,6 +267,8 @@ int ParseArguments(int argc, char **argv, CliOptions &options) {
         options.retries = static_cast<int>(number);
       else
         options.intervalMs = static_cast<int>(number);
+    } else if (arg == "--verbose") {
+      options.verbose = true;
     } else if (arg == "--lang") {
       if (!value(text) || (text != "en" && text != "ja"))
         return UsageError(options.command, "--lang takes en or ja");
@@ -332,10 +336,7 @@ void PrintMessage(const std::string &text) { std::cerr << text << std::endl; }
 void RunTransfer(CCommInterface &comm, CParBase &model, bool upload) {
   model.ResetProgress();
   if (!isatty(STDERR_FILENO)) {
-    if (upload)
-      model.ReadFromDevice(&comm, -1, -1);
-    else
-      model.WriteToDevice(comm, -1, -1);
+    TransferWholeSet(comm, model, upload);
     return;
   }
   const std::string title = LoadString(upload ? IDS_UPLOADING : IDS_DOWNLOADING);

@@ -30,6 +30,7 @@ struct CliOptions {
   int intervalMs = 100;
   int retries = 0;
   int language = -1; // -1 from the user's locale, 0 English, 1 Japanese
+  bool verbose = false; // the log also on standard error, commands and replies included
   // history and report
   bool noBackup = false; // download: no before-download record
   std::string serial;

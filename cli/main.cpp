@@ -9,6 +9,7 @@
 #include "core/history/write_journal.h"
 
 #include "core/link/comm_interface.h"
+#include "core/log/log.h"
 #include "core/platform/com_ports.h"
 #include "core/model/compare_rows.h"
 #include "core/model/config_load.h"
@@ -380,6 +381,15 @@ int main(int argc, char **argv) {
   const int parsed = ParseArguments(argc, argv, options);
   if (parsed >= 0)
     return parsed;
+
+  LogOptions log;
+  log.program = "vela-cli";
+  log.verbose = options.verbose;
+  StartLog(log);
+  std::string line = "vela-cli";
+  for (int i = 1; i < argc; ++i)
+    line += std::string(" ") + argv[i];
+  LogInfo("program", line);
 
   CMemorySettingsStore settings;
   CLanguageModule language(settings);

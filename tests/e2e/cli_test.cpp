@@ -566,3 +566,31 @@ TEST_F(CliTest, MonitorSimulateAndUsage) {
   EXPECT_EQ(Run({"monitor", "--simulate", "--count", "x"}).status, 2);
   EXPECT_EQ(Run({"ports"}).status, 0);
 }
+
+TEST_F(CliTest, TheLogKeepsWhatWasDoneAndVerboseAddsEveryCommandAndReply) {
+  CKT5RSSimulator sim(Options());
+  sim.Start();
+  const std::string log = m_home.File("state/VANTORIX/vela/vela-cli.log");
+
+  const CliResult quiet = Run({"upload", "--port", sim.DevicePath(), "-o", m_home.File("a.cfg")});
+  ASSERT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_EQ(quiet.err, "");
+  std::string text = ReadWholeFile(log);
+  EXPECT_NE(text.find("upload --port " + sim.DevicePath()), std::string::npos) << text;
+  EXPECT_NE(text.find("opened " + sim.DevicePath()), std::string::npos) << text;
+  EXPECT_NE(text.find("upload completed in"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\"G01\\r\""), std::string::npos) << "no command without --verbose";
+
+  // A failure is there with the message the user saw.
+  sim.SetFault(SimFault::Silence);
+  EXPECT_EQ(Run({"upload", "--port", sim.DevicePath()}).status, 3);
+  text = ReadWholeFile(log);
+  EXPECT_NE(text.find("upload failed"), std::string::npos) << text;
+  EXPECT_NE(text.find(LoadString(IDS_RECEIVE_TIMEOUT)), std::string::npos) << text;
+  sim.ClearFault();
+
+  const CliResult verbose = Run({"--verbose", "get", "--port", sim.DevicePath(), "0.0"});
+  ASSERT_EQ(verbose.status, 0) << verbose.err;
+  EXPECT_NE(verbose.err.find("\"G01\\r\" -> \"Denter item"), std::string::npos) << verbose.err;
+  EXPECT_NE(ReadWholeFile(log).find("\"I10\\r\" -> \"D"), std::string::npos);
+}

@@ -23,7 +23,8 @@ void CScriptedUIHost::CancelNextPrompt() {
 int CScriptedUIHost::MessageBox(const std::string &text, unsigned style) {
   std::lock_guard lock(m_mutex);
   m_shown.push_back({text, style});
-  if ((style & MB_YESNO) == 0)
+  const unsigned type = style & 0x0F;
+  if (type != MB_YESNO && type != MB_YESNOCANCEL && type != MB_SAVEDISCARDCANCEL)
     return IDOK;
   if (m_answers.empty())
     return IDNO;

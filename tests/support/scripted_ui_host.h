@@ -22,7 +22,8 @@ public:
   CScriptedUIHost();  // installs itself as the UI host
   ~CScriptedUIHost() override; // and removes itself
 
-  // Answers for the next Yes/No questions, in order; IDNO when the script is empty.
+  // Answers for the next Yes/No (and Yes/No/Cancel) questions, in order;
+  // IDNO when the script is empty.
   void AnswerQuestions(std::initializer_list<int> answers);
   // Texts for the next value prompts; an empty optional-like marker cancels.
   void AnswerPrompts(std::initializer_list<std::string> texts);

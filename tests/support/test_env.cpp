@@ -11,29 +11,24 @@ ScopedTestHome::ScopedTestHome() {
   if (!mkdtemp(tmpl.data()))
     throw std::runtime_error("mkdtemp failed");
   m_path = tmpl;
-  if (const char *old = std::getenv("XDG_CONFIG_HOME")) {
-    m_hadXdg = true;
-    m_oldXdg = old;
+  // Settings, the instruments' history and the log stay out of the user's own.
+  for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
+    const char *old = std::getenv(name);
+    m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
   }
   std::filesystem::create_directories(m_path + "/config");
   setenv("XDG_CONFIG_HOME", (m_path + "/config").c_str(), 1);
-  // The history of the instruments, too, stays out of the user's own.
-  if (const char *old = std::getenv("XDG_DATA_HOME")) {
-    m_hadData = true;
-    m_oldData = old;
-  }
   setenv("XDG_DATA_HOME", (m_path + "/data").c_str(), 1);
+  setenv("XDG_STATE_HOME", (m_path + "/state").c_str(), 1);
 }
 
 ScopedTestHome::~ScopedTestHome() {
-  if (m_hadXdg)
-    setenv("XDG_CONFIG_HOME", m_oldXdg.c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
-  if (m_hadData)
-    setenv("XDG_DATA_HOME", m_oldData.c_str(), 1);
-  else
-    unsetenv("XDG_DATA_HOME");
+  for (const auto &[name, old] : m_saved) {
+    if (old)
+      setenv(name.c_str(), old->c_str(), 1);
+    else
+      unsetenv(name.c_str());
+  }
   std::error_code ec;
   std::filesystem::remove_all(m_path, ec);
 }

@@ -1,10 +1,14 @@
 // Test surroundings that never touch the user's real settings or port map.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // A fresh temporary folder, removed with everything in it at the end of the
-// scope. While it lives, XDG_CONFIG_HOME and XDG_DATA_HOME point into it.
+// scope. While it lives, XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_STATE_HOME
+// point into it.
 class ScopedTestHome {
 public:
   ScopedTestHome();
@@ -17,10 +21,8 @@ public:
 
 private:
   std::string m_path;
-  std::string m_oldXdg;
-  bool m_hadXdg = false;
-  std::string m_oldData;
-  bool m_hadData = false;
+  // Each variable set, with the value it had before.
+  std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
 // Whole content of a file, or empty when it cannot be read.

@@ -95,6 +95,11 @@ GraphView ZoomOutView(const GraphView &v) {
   return {v.xLow - dx, v.xHigh + dx, v.yLow - dy, v.yHigh + dy};
 }
 
+GraphView ZoomAtView(const GraphView &v, double x, double y, double factor) {
+  return {x - (x - v.xLow) * factor, x + (v.xHigh - x) * factor, y - (y - v.yLow) * factor,
+          y + (v.yHigh - y) * factor};
+}
+
 std::vector<GraphPoint> RecordingTrace(const CGraphSamples &s, const GraphView &v, const GraphRect &p) {
   PathBuilder path;
   const int current = s.CurrentBucket();
@@ -220,14 +225,32 @@ GraphPicture CGraphLogic::Draw(const GraphRect &o, GraphRect p, int textHeight, 
     p.left = std::max(p.left, o.left + w + 2);
     yLabels.push_back({std::move(text), w});
   });
+  // A label goes beside its line, moved only as far as it takes to stay on
+  // the surface, and is left out where it would cover one already placed:
+  // the lowest y label and the x label at the origin meet in the corner.
+  std::vector<GraphRect> placed;
+  const auto place = [&](std::string &text, GraphPoint at, int width, GraphPoint &textAt) {
+    at.x = std::max(o.left, std::min(at.x, o.right - width));
+    at.y = std::max(o.top, std::min(at.y, o.bottom - h));
+    const GraphRect box{at.x, at.y, at.x + width, at.y + h};
+    for (const GraphRect &other : placed)
+      if (box.left < other.right && other.left < box.right && box.top < other.bottom && other.top < box.bottom)
+        return std::string();
+    placed.push_back(box);
+    textAt = at;
+    return std::move(text);
+  };
   std::size_t k = 0;
   ForEachGridValue(m_view.yLow, m_view.yHigh, m_yStep, [&](double v) {
     if (k >= yLabels.size())
       return;
     Label &label = yLabels[k++];
     const int yv = GraphY(m_view, p, v);
-    if (o.top <= yv && yv <= o.bottom)
-      pic.yMarks.push_back({std::move(label.text), {p.left - label.width - 1, yv - h / 2}, {p.left, yv}, {p.right, yv}});
+    if (o.top <= yv && yv <= o.bottom) {
+      GraphMark mark{{}, {p.left - label.width - 1, yv - h / 2}, {p.left, yv}, {p.right, yv}};
+      mark.text = place(label.text, mark.textAt, label.width, mark.textAt);
+      pic.yMarks.push_back(std::move(mark));
+    }
   });
 
   if (m_recompute) {
@@ -241,7 +264,10 @@ GraphPicture CGraphLogic::Draw(const GraphRect &o, GraphRect p, int textHeight, 
     const int xv = GraphX(m_view, p, v);
     if (o.left <= xv && xv <= o.right) {
       const int w = textWidth(text);
-      pic.xMarks.push_back({std::move(text), {xv - w / 2, p.bottom + 1}, {xv, p.bottom}, {xv, p.top}});
+      // Not left of the plot, where the y labels are.
+      GraphMark mark{{}, {std::max(xv - w / 2, p.left + 1), p.bottom + 1}, {xv, p.bottom}, {xv, p.top}};
+      mark.text = place(text, mark.textAt, w, mark.textAt);
+      pic.xMarks.push_back(std::move(mark));
     }
   });
 

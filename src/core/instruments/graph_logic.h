@@ -67,6 +67,9 @@ std::optional<GraphView> ZoomBoxView(const GraphView &v, const GraphRect &p, Gra
 // Half the size about the centre, and 1.5 times the size about the centre.
 GraphView ZoomInView(const GraphView &v);
 GraphView ZoomOutView(const GraphView &v);
+// The view scaled by factor about the data point (x, y), which stays where it
+// is on the plot: below 1 zooms in, above 1 out.
+GraphView ZoomAtView(const GraphView &v, double x, double y, double factor);
 
 // The traces as paths of pixel points: one vertical stroke for each pixel
 // column, from the lowest to the highest value in it, joined to the next.

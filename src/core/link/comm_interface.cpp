@@ -1,5 +1,6 @@
 #include "core/link/comm_interface.h"
 
+#include "core/log/log.h"
 #include "core/resources/string_ids.h"
 
 #include <cstdio>
@@ -27,19 +28,23 @@ void CCommInterface::Transact(const std::string &command, std::string &response,
   try {
     m_serial.Write(command);
   } catch (const CException &e) {
+    LogWarning("link", "sending \"" + PrintableLine(command) + "\" failed: " + e.GetErrorMessage());
     if (hook)
       hook->Failed(e.GetErrorMessage());
     throw;
   }
   try {
     line = m_serial.ReadLine();
-  } catch (const CException &) {
+  } catch (const CException &e) {
+    LogWarning("link", "no reply to \"" + PrintableLine(command) + "\": " + e.GetErrorMessage());
     // Whatever went wrong on the way in, the caller sees a missing answer.
     CCommInterfaceException missing(IDS_RECEIVE_TIMEOUT);
     if (hook)
       hook->Failed(missing.GetErrorMessage());
     throw missing;
   }
+  if (LogEnabled(LogLevel::Debug))
+    LogDebug("link", "\"" + PrintableLine(command) + "\" -> \"" + PrintableLine(line) + "\"");
   response = std::move(line);
 }
 

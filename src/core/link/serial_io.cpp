@@ -1,5 +1,6 @@
 #include "core/link/serial_io.h"
 
+#include "core/log/log.h"
 #include "core/platform/codepage.h"
 #include "core/platform/com_ports.h"
 #include "core/platform/serial_line.h"
@@ -95,6 +96,7 @@ void CSerialIO::OpenResolved() {
     // after the last program closed it, such as a late answer to its last
     // command.
     m_port->FlushInput();
+    LogInfo("link", "opened " + m_portName + (m_portName == m_devicePath ? "" : " (" + m_devicePath + ")"));
     return;
   }
   std::string name = m_portName == m_devicePath ? m_portName : m_portName + " (" + m_devicePath + ")";
@@ -112,6 +114,7 @@ void CSerialIO::OpenResolved() {
   default:
     break;
   }
+  LogWarning("link", text);
   throw CSerialIOException(IDS_PORT_OPEN_FAILED, text);
 }
 
@@ -270,7 +273,11 @@ std::string CSerialIO::ReadLine() {
   return line;
 }
 
-void CSerialIO::Close() { m_port.reset(); }
+void CSerialIO::Close() {
+  if (m_port)
+    LogInfo("link", "closed " + m_portName);
+  m_port.reset();
+}
 
 bool CSerialIO::IsOpen() const { return m_port != nullptr; }
 

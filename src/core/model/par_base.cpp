@@ -17,6 +17,8 @@ void CParBase::CopyFrom(const CParBase &other) {
   m_modelName = other.m_modelName;
 }
 
+std::string CParBase::GetDescription(int block, int item, bool) const { return GetName(block, item); }
+
 std::string CParBase::GetValueText(int, int) const { return {}; }
 
 std::string CParBase::GetChoiceText(int, int, int) const { return {}; }

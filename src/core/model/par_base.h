@@ -80,6 +80,11 @@ public:
   virtual int GetProgress() const = 0;
   virtual void ResetProgress() = 0;
 
+  // What a user may want to know of a parameter beyond its row: the full
+  // name, the range with its unit or the list of choices, the default and,
+  // online, the value last read from the instrument. One fact a line.
+  virtual std::string GetDescription(int block, int item, bool online) const;
+
   // Label of a utility action; empty ends the block's list of actions.
   virtual std::string GetUtilityLabel(int block, int slot) const = 0;
   // comm is null while offline.

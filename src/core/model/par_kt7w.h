@@ -75,6 +75,7 @@ public:
   void SaveFile(const std::string &path) override;
   void LoadFile(const std::string &path) override;
   std::string GetOutOfRangeReport() const override;
+  std::string GetDescription(int block, int item, bool online) const override;
 
   // Parameters this model adds to the base set travel here, at the end of
   // every transfer, with the transfer's selection.
@@ -95,6 +96,8 @@ public:
   // item 1 at "1" so they do not end the fixed output.
   bool GetLoopTest() const { return m_loopTest; }
   void SetLoopTest(bool on) { m_loopTest = on; }
+  // Returns the output to normal, as the loop test's third mode does.
+  void EndLoopTest(CCommInterface &comm);
 
   // The user table as the table dialog shows it: the active points, in
   // engineering units.

@@ -9,6 +9,7 @@
 #include "core/model/utility_actions.h"
 #include "core/platform/number_text.h"
 #include "core/resources/string_ids.h"
+#include "core/resources/message_format.h"
 #include "core/resources/strings.h"
 #include "core/resources/ui_host.h"
 #include "core/tools/calibration.h"
@@ -35,6 +36,20 @@ void WriteRangeHeld(CCommInterface &comm, int item, const std::string &low, cons
   Send(comm, "D" + low + " " + high + "\r");
   if (!loopTest)
     comm.WriteItem(1, "0");
+}
+
+// "  name: value" lines of the rows of a block, as the list shows them.
+std::string RowLines(const CParKT7W &m, int block, std::initializer_list<int> rows) {
+  std::string lines;
+  for (int row : rows)
+    lines += "  " + m.GetName(block, row) + ": " + m.GetValueText(block, row) + "\n";
+  return lines;
+}
+
+// A change from a single key is asked about first: a reset or a calibration
+// pressed by mistake would otherwise change the instrument unnoticed.
+bool Confirmed(const std::string &question) {
+  return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 } // namespace
@@ -109,12 +124,38 @@ struct CParKT7WUtility {
     Reread(m, comm, 1);
   }
 
+  // Asks before a reset of the rows of a block, showing what they hold now.
+  static bool ConfirmReset(const CParKT7W &m, int labelId, int block, std::initializer_list<int> rows) {
+    return Confirmed(FormatMessageId(IDS_CONFIRM_RESET, {LoadString(labelId), RowLines(m, block, rows)}));
+  }
+  // Says what the instrument holds after an action, from the rows re-read.
+  static void ReportNowHolds(const CParKT7W &m, int labelId, int block, std::initializer_list<int> rows) {
+    AfxMessageBox(FormatMessageId(IDS_NOW_HOLDS, {LoadString(labelId), RowLines(m, block, rows)}),
+                  MB_ICONINFORMATION);
+  }
+
   static void ResetFineAdjustment(CParKT7W &m, CCommInterface *comm) {
-    if (!m.RequireOnline(comm))
+    if (!m.RequireOnline(comm) || !ConfirmReset(m, IDS_UT_FINE_RESET, 1, {1, 2, 3}))
       return;
     comm->SelectItem(31);
     Send(*comm, "DC\r");
     Reread(m, comm, 1);
+    ReportNowHolds(m, IDS_UT_FINE_RESET, 1, {1, 2, 3});
+  }
+
+  // A range calibration from the present reading: the reading becomes one
+  // end of the range. A reading the range check refuses is reported, and a
+  // reading it takes is asked about, before anything is written.
+  static bool AcceptReading(const CParKT7W &m, int labelId, int block, int row, const std::string &reading,
+                            int value, int low, int high) {
+    if (value < low || value > high) {
+      AfxMessageBox(FormatMessageId(IDS_READING_REJECTED, {LoadString(labelId), reading, FormatScaled(low),
+                                                           FormatScaled(high), m.GetName(block, row)}),
+                    MB_ICONWARNING);
+      return false;
+    }
+    return Confirmed(FormatMessageId(IDS_CONFIRM_CALIBRATION, {LoadString(labelId), reading, m.GetName(block, row),
+                                                               m.GetValueText(block, row)}));
   }
 
   // 0 % input calibration from the present reading.
@@ -123,10 +164,12 @@ struct CParKT7WUtility {
       return;
     const std::string reading = comm->ReadItem(4);
     const int v = Parse(m, reading);
-    if (v < m.InputRange().lowest || v > m.m_input100 - m.InputRange().minimumSpan)
+    if (!AcceptReading(m, IDS_UT_INPUT_0_CAL, 2, 0, reading, v, m.InputRange().lowest,
+                       m.m_input100 - m.InputRange().minimumSpan))
       return;
     WriteRangeHeld(*comm, 14, reading, m.GetValueString(2, 1), m.m_loopTest);
     Reread(m, comm, 2);
+    ReportNowHolds(m, IDS_UT_INPUT_0_CAL, 2, {0, 1});
   }
 
   // 100 % input calibration from the present reading.
@@ -135,24 +178,31 @@ struct CParKT7WUtility {
       return;
     const std::string reading = comm->ReadItem(4);
     const int v = Parse(m, reading);
-    if (v > m.InputRange().highest || v < m.m_input0 + m.InputRange().minimumSpan)
+    if (!AcceptReading(m, IDS_UT_INPUT_100_CAL, 2, 1, reading, v, m.m_input0 + m.InputRange().minimumSpan,
+                       m.InputRange().highest))
       return;
     WriteRangeHeld(*comm, 14, m.GetValueString(2, 0), reading, m.m_loopTest);
     Reread(m, comm, 2);
+    ReportNowHolds(m, IDS_UT_INPUT_100_CAL, 2, {0, 1});
   }
 
   // The input and the output calibration reset alike, each at its own item.
-  static void ResetCalibration(CParKT7W &m, CCommInterface *comm, int item, int block) {
-    if (!m.RequireOnline(comm))
+  static void ResetCalibration(CParKT7W &m, CCommInterface *comm, int labelId, int item, int block) {
+    if (!m.RequireOnline(comm) || !ConfirmReset(m, labelId, block, {0, 1}))
       return;
     comm->SelectItem(item);
     Send(*comm, "DM\r");
     Send(*comm, "DC\r");
     Send(*comm, "DR\r");
     Reread(m, comm, block);
+    ReportNowHolds(m, labelId, block, {0, 1});
   }
-  static void ResetInputCalibration(CParKT7W &m, CCommInterface *comm) { ResetCalibration(m, comm, 16, 2); }
-  static void ResetOutputCalibration(CParKT7W &m, CCommInterface *comm) { ResetCalibration(m, comm, 17, 4); }
+  static void ResetInputCalibration(CParKT7W &m, CCommInterface *comm) {
+    ResetCalibration(m, comm, IDS_UT_INPUT_CAL_RESET, 16, 2);
+  }
+  static void ResetOutputCalibration(CParKT7W &m, CCommInterface *comm) {
+    ResetCalibration(m, comm, IDS_UT_OUTPUT_CAL_RESET, 17, 4);
+  }
 
   // The user table, offline too.
   static void UserTable(CParKT7W &m, CCommInterface *comm) {
@@ -174,10 +224,12 @@ struct CParKT7WUtility {
       return;
     const std::string reading = comm->ReadItem(2);
     const int v = Parse(m, reading);
-    if (v < m.OutputRange().lowest || v > m.m_output100 - m.OutputRange().minimumSpan)
+    if (!AcceptReading(m, IDS_UT_OUTPUT_0_CAL, 4, 0, reading, v, m.OutputRange().lowest,
+                       m.m_output100 - m.OutputRange().minimumSpan))
       return;
     WriteRangeHeld(*comm, 12, reading, m.GetValueString(4, 1), m.m_loopTest);
     Reread(m, comm, 4);
+    ReportNowHolds(m, IDS_UT_OUTPUT_0_CAL, 4, {0, 1});
   }
 
   // 100 % output calibration from the present output.
@@ -186,10 +238,12 @@ struct CParKT7WUtility {
       return;
     const std::string reading = comm->ReadItem(2);
     const int v = Parse(m, reading);
-    if (v > m.OutputRange().highest || v < m.m_output0 + m.OutputRange().minimumSpan)
+    if (!AcceptReading(m, IDS_UT_OUTPUT_100_CAL, 4, 1, reading, v, m.m_output0 + m.OutputRange().minimumSpan,
+                       m.OutputRange().highest))
       return;
     WriteRangeHeld(*comm, 12, m.GetValueString(4, 0), reading, m.m_loopTest);
     Reread(m, comm, 4);
+    ReportNowHolds(m, IDS_UT_OUTPUT_100_CAL, 4, {0, 1});
   }
 
   // Fine zero or span adjustment of the output against a measurement.
@@ -227,11 +281,12 @@ struct CParKT7WUtility {
   static void OutputFineSpan(CParKT7W &m, CCommInterface *comm) { OutputFineAdjustment(m, comm, false); }
 
   static void ResetOutputFineAdjustment(CParKT7W &m, CCommInterface *comm) {
-    if (!m.RequireOnline(comm))
+    if (!m.RequireOnline(comm) || !ConfirmReset(m, IDS_UT_OUT_FINE_RESET, 5, {1, 2}))
       return;
     comm->WriteItem(19, "0");
     comm->WriteItem(20, "0");
     Reread(m, comm, 5, 4);
+    ReportNowHolds(m, IDS_UT_OUT_FINE_RESET, 5, {1, 2});
   }
 
   static void LoopTestOutput(CParKT7W &m, CCommInterface *comm) {
@@ -254,8 +309,7 @@ struct CParKT7WUtility {
       comm->WriteItem(2, FormatScaled(choice.value));
       break;
     case 3:
-      m.m_loopTest = false;
-      comm->WriteItem(1, "0");
+      m.EndLoopTest(*comm);
       break;
     default:
       break;
@@ -314,6 +368,13 @@ const UtilityAction *FindUtilityAction(int block, int slot) {
 
 const UtilityAction *FindTrendGraphAction(int block) {
   return FindAction([&](const UtilityAction &a) { return a.block == block && a.liveChannel >= 0; });
+}
+
+void CParKT7W::EndLoopTest(CCommInterface &comm) {
+  // Cleared first: a failed write still leaves the parameter writes
+  // releasing the output.
+  m_loopTest = false;
+  comm.WriteItem(1, "0");
 }
 
 std::string CParKT7W::GetUtilityLabel(int block, int slot) const {

@@ -190,3 +190,51 @@ inline constexpr int IDS_HISTORY_RECORDS = 30639;
 inline constexpr int IDS_HISTORY_JOURNAL = 30640;
 inline constexpr int IDS_HISTORY_BY_PORT = 30641;
 inline constexpr int IDS_HISTORY_CLOSE = 30642;
+// Confirmations and reports of the utility actions that change the instrument
+inline constexpr int IDS_CONFIRM_RESET = 31800;       // %1 action, %2 the values it resets
+inline constexpr int IDS_CONFIRM_CALIBRATION = 31801; // %1 action, %2 reading, %3 parameter, %4 its value now
+inline constexpr int IDS_NOW_HOLDS = 31802;           // %1 action, %2 the values after it
+inline constexpr int IDS_READING_REJECTED = 31803;    // %1 action, %2 reading, %3..%4 allowed, %5 parameter
+
+// The main window's own notices
+inline constexpr int IDS_FIXED_OUTPUT = 31810;         // banner while the loop test holds the output
+inline constexpr int IDS_FIXED_OUTPUT_RELEASE = 31811; // Yes / No / Cancel before leaving it fixed
+inline constexpr int IDS_UNSAVED_CHANGES = 31820; // Save / Discard / Cancel before the set is replaced
+inline constexpr int IDS_NOT_SAVED = 31821;       // title: a changed set without a file
+inline constexpr int IDS_METER_ABOVE_RANGE = 31830; // %1..%2 the panel's range, %3 its unit
+inline constexpr int IDS_METER_BELOW_RANGE = 31831;
+inline constexpr int IDS_METER_NOT_A_NUMBER = 31832; // %1 the text received
+
+// A parameter's description (the list's tooltips)
+inline constexpr int IDS_TIP_RANGE = 31840;        // %1..%2 the limits, %3 the unit
+inline constexpr int IDS_TIP_RANGE_OR_ZERO = 31841; // the filter: 0, or %1..%2
+inline constexpr int IDS_TIP_CHOICES = 31842;
+inline constexpr int IDS_TIP_DEFAULT = 31843;
+inline constexpr int IDS_TIP_INSTRUMENT = 31844;
+inline constexpr int IDS_UNIT_SECONDS = 31845;
+
+// Names a screen reader reads
+inline constexpr int IDS_A11Y_METER = 31870;       // %1 the panel's caption
+inline constexpr int IDS_A11Y_METER_VALUE = 31871; // value, unit, range ends
+inline constexpr int IDS_A11Y_STATUS = 31872;
+
+// The status line (the last insert is the time) and the buttons' tooltips
+inline constexpr int IDS_STATUS_CONNECTED = 31850;
+inline constexpr int IDS_STATUS_DISCONNECTED = 31851;
+inline constexpr int IDS_STATUS_UPLOADED = 31852;
+inline constexpr int IDS_STATUS_DOWNLOADED = 31853;
+inline constexpr int IDS_STATUS_DOWNLOAD_FAILED = 31854;
+inline constexpr int IDS_STATUS_COMPARED = 31855; // %1 port, %2 the summary
+inline constexpr int IDS_STATUS_SAVED = 31856;
+inline constexpr int IDS_STATUS_OPENED = 31857;
+inline constexpr int IDS_STATUS_OPENED_DOWNLOADED = 31858;
+inline constexpr int IDS_STATUS_ACTION_DONE = 31859;
+inline constexpr int IDS_STATUS_ACTION_FAILED = 31860;
+inline constexpr int IDS_STATUS_ONLINE = 31861;   // port, model, serial, tag
+inline constexpr int IDS_BUTTON_KEY_TIP = 31862;  // caption, key
+
+// The trend graph's printed header
+inline constexpr int IDS_TREND_TITLE_UNIT = 31880; // %1 block, %2 unit
+inline constexpr int IDS_TREND_TITLE = 31881;      // %1 block
+inline constexpr int IDS_TREND_INSTRUMENT = 31882; // %1 model, %2 serial, %3 tag
+inline constexpr int IDS_TREND_TIME = 31883;       // %1 start, %2 duration

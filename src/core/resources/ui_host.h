@@ -12,7 +12,11 @@ struct LoopLimits;
 
 // Message box styles (combinable) and answers, with their usual values.
 inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_YESNOCANCEL = 0x03;
 inline constexpr unsigned MB_YESNO = 0x04;
+// The usual question before changes are dropped: Save (IDYES), Discard
+// (IDNO) or Cancel (IDCANCEL).
+inline constexpr unsigned MB_SAVEDISCARDCANCEL = 0x07;
 inline constexpr unsigned MB_ICONERROR = 0x10;
 inline constexpr unsigned MB_ICONQUESTION = 0x20;
 inline constexpr unsigned MB_ICONWARNING = 0x30;

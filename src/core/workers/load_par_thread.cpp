@@ -1,7 +1,29 @@
 #include "core/workers/load_par_thread.h"
 
+#include "core/log/log.h"
 #include "core/model/par_base.h"
 #include "core/resources/string_ids.h"
+
+#include <chrono>
+
+void TransferWholeSet(CCommInterface &protocol, CParBase &model, bool upload) {
+  const char *what = upload ? "upload" : "download";
+  LogInfo("transfer", std::string(what) + " of the whole set started");
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    if (upload)
+      model.ReadFromDevice(&protocol, -1, -1);
+    else
+      model.WriteToDevice(protocol, -1, -1);
+  } catch (...) {
+    LogWarning("transfer", std::string(what) + " failed at " + std::to_string(model.GetProgress()) +
+                               " %: " + DescribeCurrentException());
+    throw;
+  }
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  LogInfo("transfer", std::string(what) + " completed in " + std::to_string(ms) + " ms");
+}
 
 CLoadParThread::CLoadParThread(CCommInterface &protocol, CParBase &model, bool upload)
     : m_protocol(protocol), m_model(model), m_upload(upload) {}
@@ -27,10 +49,7 @@ void CLoadParThread::Join() {
 
 void CLoadParThread::Run() {
   try {
-    if (m_upload)
-      m_model.ReadFromDevice(&m_protocol, -1, -1);
-    else
-      m_model.WriteToDevice(m_protocol, -1, -1);
+    TransferWholeSet(m_protocol, m_model, m_upload);
   } catch (const CException &e) {
     m_error = e;
   } catch (...) {

@@ -15,6 +15,10 @@
 class CCommInterface;
 class CParBase;
 
+// One whole upload (read the instrument into the model) or download, on the
+// calling thread, noted in the log with its duration or its failure.
+void TransferWholeSet(CCommInterface &protocol, CParBase &model, bool upload);
+
 class CLoadParThread {
 public:
   // upload: read the instrument into the model; otherwise write the model

@@ -6,6 +6,7 @@
 #include "ui/app/vela_app.h"
 
 #include "kt5rs_simulator.h"
+#include "core/log/log.h"
 #include "core/resources/app_settings.h"
 
 #include <QApplication>
@@ -20,10 +21,11 @@
 namespace {
 
 constexpr const char *kUsage =
-    "Usage: vela [--simulate] [FILE.cfg]\n"
+    "Usage: vela [--simulate] [--verbose] [FILE.cfg]\n"
     "Configurator for the KT5RS signal conditioner.\n\n"
     "  FILE.cfg       Open this configuration file at start.\n"
     "  --simulate     Run a simulated KT5RS instrument and offer it as a COM port.\n"
+    "  --verbose      Also log every command and reply, and copy the log to standard error.\n"
     "  -h, --help     Show this help and end.\n"
     "  -v, --version  Show the version and end.\n";
 
@@ -63,13 +65,22 @@ int main(int argc, char **argv) {
   // What is left after the toolkit took its own options (-platform, -style).
   QCommandLineParser parser;
   QCommandLineOption simulate(QStringLiteral("simulate"));
+  QCommandLineOption verbose(QStringLiteral("verbose"));
   parser.addOption(simulate);
+  parser.addOption(verbose);
   if (!parser.parse(QApplication::arguments()) || parser.positionalArguments().size() > 1) {
     std::fprintf(stderr, "vela: %s\n%s",
                  parser.errorText().isEmpty() ? "unexpected argument" : qPrintable(parser.errorText()),
                  kUsage);
     return 2;
   }
+
+  LogOptions log;
+  log.program = "vela";
+  log.verbose = parser.isSet(verbose);
+  StartLog(log);
+  LogInfo("program", std::string("vela ") + VELA_VERSION + " started" +
+                         (parser.isSet(simulate) ? " with a simulated instrument" : ""));
 
   std::unique_ptr<CKT5RSSimulator> simulator;
   std::unique_ptr<CSimulatorControl> simulatorControl;
@@ -121,5 +132,7 @@ int main(int argc, char **argv) {
     // Stopping removes the simulator's COM entry from the user's port map.
     simulator->Stop();
   }
+  LogInfo("program", "vela ended");
+  StopLog();
   return 0;
 }

@@ -76,6 +76,10 @@ int CQtUIHost::MessageBox(const std::string &text, unsigned style) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
     break;
+  case MB_SAVEDISCARDCANCEL:
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    break;
   case kOkCancel:
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
@@ -88,8 +92,10 @@ int CQtUIHost::MessageBox(const std::string &text, unsigned style) {
   // A box closed with its close box or Escape counts as its cancelling answer.
   switch (box.standardButton(box.clickedButton())) {
   case QMessageBox::Yes:
+  case QMessageBox::Save:
     return IDYES;
   case QMessageBox::No:
+  case QMessageBox::Discard:
     return IDNO;
   case QMessageBox::Cancel:
     return IDCANCEL;

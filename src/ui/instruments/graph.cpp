@@ -1,11 +1,13 @@
 #include "ui/instruments/graph.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -15,10 +17,42 @@ const QColor kGrid(100, 100, 100);
 const QColor kTrace(255, 50, 50);
 const QColor kZoomBox(150, 150, 150);
 
-QFont GraphFont() {
+// On paper the labels are the colour of the screen's darkened: the light
+// blue meant for a black background all but vanishes on white.
+const QColor kPrintedLabel(0, 90, 160);
+
+// Six points suit a window; a printed page is read at arm's length.
+constexpr int kLabelPoints = 6;
+constexpr int kPrintedLabelPoints = 10;
+constexpr int kHeaderPoints = 10;
+constexpr int kTitlePoints = 14;
+
+// One notch of the wheel shows the view at four fifths of its size.
+constexpr double kWheelZoom = 0.8;
+
+QFont GraphFont(bool printing) {
   QFont font(QStringLiteral("Small Fonts"));
-  font.setPointSize(6);
+  font.setPointSize(printing ? kPrintedLabelPoints : kLabelPoints);
   return font;
+}
+
+// The header's lines from the top of the page down; returns where they end.
+int DrawHeader(QPainter &painter, int width, const QStringList &lines) {
+  int y = 0;
+  int gap = 0;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    QFont font;
+    font.setPointSize(i == 0 ? kTitlePoints : kHeaderPoints);
+    font.setBold(i == 0);
+    painter.setFont(font);
+    const QFontMetrics fm(font, painter.device());
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(0, y, width, fm.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     lines[i]);
+    y += fm.lineSpacing();
+    gap = fm.lineSpacing();
+  }
+  return y + gap;
 }
 
 QPoint ToQPoint(GraphPoint p) { return {p.x, p.y}; }
@@ -46,11 +80,12 @@ void CGraph::Clear() { m_logic.Clear(); }
 void CGraph::SetMode(int mode) {
   m_logic.SetMode(mode == ReviewMode ? CGraphLogic::ReviewMode : CGraphLogic::RecordingMode);
   m_drag = DragNone;
+  m_wholeView = m_logic.View();
   update();
 }
 
 void CGraph::Render(QPainter &painter, const GraphRect &o, bool printing) {
-  const QFont font = GraphFont();
+  const QFont font = GraphFont(printing);
   painter.setFont(font);
   // Metrics at the device's own resolution: the same 6 points are a few
   // pixels on screen and dozens on a printer page.
@@ -61,7 +96,7 @@ void CGraph::Render(QPainter &painter, const GraphRect &o, bool printing) {
   if (!printing)
     painter.fillRect(QRect(o.left, o.top, o.Width(), o.Height()), kBackground);
 
-  const QPen labelPen(kLabel);
+  const QPen labelPen(printing ? kPrintedLabel : kLabel);
   const QPen gridPen(kGrid, pic.gridPenWidth, Qt::SolidLine, Qt::FlatCap);
   for (const std::vector<GraphMark> *marks : {&pic.yMarks, &pic.xMarks}) {
     for (const GraphMark &mark : *marks) {
@@ -203,24 +238,63 @@ void CGraph::mouseDoubleClickEvent(QMouseEvent *event) {
   }
 }
 
-bool CGraph::Print(QPrinter &printer) {
-  printer.setDocName(QStringLiteral("Graph"));
-  return PrintPage(printer);
+void CGraph::wheelEvent(QWheelEvent *event) {
+  if (GetMode() != ReviewMode || m_drag != DragNone) {
+    QWidget::wheelEvent(event);
+    return;
+  }
+  const int delta = event->angleDelta().y();
+  if (delta != 0) {
+    // The data under the pointer stays under it.
+    const QPoint pos = event->position().toPoint();
+    const double x = GraphDataX(m_logic.View(), m_plot, pos.x());
+    const double y = GraphDataY(m_logic.View(), m_plot, pos.y());
+    m_logic.SetView(ZoomAtView(m_logic.View(), x, y, std::pow(kWheelZoom, delta / 120.0)));
+    update();
+  }
+  event->accept();
 }
 
-bool CGraph::PrintPage(QPagedPaintDevice &device) {
+bool CGraph::ShowWholeTrace() {
+  if (GetMode() != ReviewMode)
+    return false;
+  m_drag = DragNone;
+  m_logic.SetView(m_wholeView);
+  update();
+  return true;
+}
+
+void CGraph::keyPressEvent(QKeyEvent *event) {
+  if (event->key() == Qt::Key_Escape && ShowWholeTrace()) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+bool CGraph::Print(QPrinter &printer, const QStringList &header) {
+  printer.setDocName(QStringLiteral("Graph"));
+  return PrintPage(printer, header);
+}
+
+bool CGraph::PrintPage(QPagedPaintDevice &device, const QStringList &header) {
   QPainter painter;
   if (!painter.begin(&device))
     return false;
-  const int W = device.width(), H = device.height();
+  const int W = device.width();
+  // The chart takes the page below the header.
+  const int top = header.isEmpty() ? 0 : std::min(DrawHeader(painter, W, header), device.height() / 2);
+  const int H = device.height() - top;
   const int w = std::max(1, width()), h = std::max(1, height());
   GraphRect o;
   if (double(W) / H < double(w) / h) {
+    // Under a header the chart follows it; alone it is centred on the page.
     const int fitted = static_cast<int>(double(W) / w * h);
-    o = {0, (H - fitted) / 2, W, (H - fitted) / 2 + fitted};
+    const int y = header.isEmpty() ? (H - fitted) / 2 : 0;
+    o = {0, top + y, W, top + y + fitted};
   } else {
     const int fitted = static_cast<int>(double(H) / h * w);
-    o = {(W - fitted) / 2, 0, (W - fitted) / 2 + fitted, H};
+    o = {(W - fitted) / 2, top, (W - fitted) / 2 + fitted, top + H};
   }
   const GraphRect screenPlot = m_plot;
   m_logic.SetRecompute();

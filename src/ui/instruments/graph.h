@@ -4,7 +4,8 @@
 //
 // Mouse, review mode only: drag with the left button to pan, drag a box with
 // the right button to zoom into it, double-click left to zoom in and right
-// to zoom out.
+// to zoom out, turn the wheel to zoom about the pointer. Escape returns to
+// the whole recording.
 #pragma once
 
 #include "core/instruments/graph_logic.h"
@@ -12,6 +13,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
+#include <QStringList>
 #include <QWidget>
 
 class QPainter;
@@ -36,12 +38,18 @@ public:
   void SetMode(int mode);
   int GetMode() const { return m_logic.GetMode(); }
 
-  // One page with the chart, centred and with the window's proportions, on
-  // white, in a document named "Graph". False when the printer could not be
-  // started (a PDF file that cannot be written, for one).
-  bool Print(QPrinter &printer);
+  // The view the review began with, the whole recording; false outside
+  // review mode.
+  bool ShowWholeTrace();
+
+  // One page with the header's lines at the top (the first as a title) and
+  // the chart below them, centred and with the window's proportions, on
+  // white, in a document named "Graph". The labels are printed at a size
+  // paper needs. False when the printer could not be started (a PDF file
+  // that cannot be written, for one).
+  bool Print(QPrinter &printer, const QStringList &header = {});
   // The same page on any paged device (a PDF writer).
-  bool PrintPage(QPagedPaintDevice &device);
+  bool PrintPage(QPagedPaintDevice &device, const QStringList &header = {});
   // The chart as the window shows it.
   QImage Picture();
 
@@ -56,6 +64,8 @@ protected:
   void mouseMoveEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
   void mouseDoubleClickEvent(QMouseEvent *event) override;
+  void wheelEvent(QWheelEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
 
 private:
   enum Drag { DragNone, DragPan, DragZoomBox };
@@ -72,4 +82,5 @@ private:
   double m_anchorY = 0;
   QPoint m_boxStart;
   QPoint m_boxCurrent;
+  GraphView m_wholeView;
 };

@@ -97,6 +97,7 @@ void CGraphCtrl::keyPressEvent(QKeyEvent *event) {
   case Qt::Key_Return:
   case Qt::Key_Enter:
   case Qt::Key_Escape:
+    m_graph->ShowWholeTrace();
     event->accept();
     return;
   default:
@@ -121,6 +122,8 @@ void CGraphCtrl::OnStart() {
   m_graph->Clear();
   m_graph->SetAxes(0, m_nextX, m_yLow, m_yHigh);
   m_graph->update();
+  m_started = QDateTime::currentDateTime();
+  m_stopped = QDateTime();
   m_timer.start();
   EnableButtons(true);
 }
@@ -152,6 +155,7 @@ void CGraphCtrl::OnStop() {
   if (!m_timer.isActive())
     return;
   m_timer.stop();
+  m_stopped = QDateTime::currentDateTime();
   EnableButtons(false);
   m_graph->SetMode(CGraph::ReviewMode);
 }
@@ -159,6 +163,27 @@ void CGraphCtrl::OnStop() {
 void CGraphCtrl::OnClose() {
   OnStop();
   Notify();
+}
+
+QStringList CGraphCtrl::PrintHeader() const {
+  const TrendDescription &d = m_description;
+  QStringList lines;
+  lines.append(QString::fromStdString(d.unit.empty() ? FormatMessageId(IDS_TREND_TITLE, {d.block})
+                                                     : FormatMessageId(IDS_TREND_TITLE_UNIT, {d.block, d.unit})));
+  if (!d.model.empty() || !d.serial.empty() || !d.tag.empty())
+    lines.append(QString::fromStdString(FormatMessageId(IDS_TREND_INSTRUMENT, {d.model, d.serial, d.tag})));
+  if (m_started.isValid()) {
+    const QDateTime end = m_stopped.isValid() ? m_stopped : QDateTime::currentDateTime();
+    const qint64 seconds = std::max<qint64>(0, m_started.secsTo(end));
+    const QString duration = QStringLiteral("%1:%2:%3")
+                                 .arg(seconds / 3600)
+                                 .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                 .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    lines.append(QString::fromStdString(FormatMessageId(
+        IDS_TREND_TIME, {m_started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
+                         duration.toStdString()})));
+  }
+  return lines;
 }
 
 void CGraphCtrl::OnPrint() { RunDialog(&CGraphCtrl::PrintChart); }
@@ -189,7 +214,7 @@ void CGraphCtrl::PrintChart() {
   dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
   if (dialog.exec() != QDialog::Accepted)
     return;
-  if (!m_graph->Print(printer))
+  if (!m_graph->Print(printer, PrintHeader()))
     AfxMessageBox(IDS_GRAPH_PRINT_FAILED, MB_ICONERROR);
 }
 
@@ -256,7 +281,7 @@ bool CGraphCtrl::SavePdf(const QString &path) {
     writer.setTitle(QStringLiteral("Graph"));
     writer.setResolution(defaults.resolution());
     writer.setPageLayout(defaults.pageLayout());
-    if (!m_graph->PrintPage(writer)) {
+    if (!m_graph->PrintPage(writer, PrintHeader())) {
       file.cancelWriting();
       return false;
     }

@@ -13,14 +13,26 @@
 
 #include "core/model/observable.h"
 
+#include <QDateTime>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <string>
 
 class CGraph;
 class CLiveValueSource;
 class CUpdateIOThread;
 class QPushButton;
+
+// What a printout says the recording is of.
+struct TrendDescription {
+  std::string model;
+  std::string serial;
+  std::string tag;
+  std::string block;
+  std::string unit;
+};
 
 class CGraphCtrl : public QWidget, public CObservable {
   Q_OBJECT
@@ -35,6 +47,10 @@ public:
   // Samples any other source instead (not owned).
   void SetValueSource(const CLiveValueSource *source);
   void SetChannel(int channel) { m_channel = channel; }
+  void SetDescription(TrendDescription description) { m_description = std::move(description); }
+  // The printout's and the PDF's header: the block and its unit, the
+  // instrument, when the recording started and how long it ran.
+  QStringList PrintHeader() const;
   int GetChannel() const { return m_channel; }
 
   CGraph *Graph() const { return m_graph; }
@@ -49,7 +65,8 @@ public:
   void DeleteWhenIdle();
 
 protected:
-  // Enter and Escape would otherwise reach the main window and end it.
+  // Enter and Escape would otherwise reach the main window and end it;
+  // Escape while reviewing shows the whole recording again.
   void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -82,6 +99,10 @@ private:
 
   int m_dialogsRunning = 0;
   bool m_deletePending = false;
+
+  TrendDescription m_description;
+  QDateTime m_started;
+  QDateTime m_stopped;
 
   double m_nextX = 1;
   double m_yLow = -0.1;

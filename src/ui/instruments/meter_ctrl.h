@@ -4,8 +4,11 @@
 // the owner, who knows which block is selected.
 #pragma once
 
+#include "core/instruments/meter_alarm.h"
 #include "core/model/observable.h"
 
+#include <QColor>
+#include <QRect>
 #include <QWidget>
 #include <string>
 
@@ -29,9 +32,15 @@ public:
 
   void SetCaption(const std::string &text);
   void SetUnit(const std::string &text);
+  std::string Caption() const;
+  std::string Unit() const;
   void SetRange(double low, double high);
-  // Shows text as it is; the meter shows its leading number, or 0.
+  // Shows text as it is; the meter shows its leading number, or 0. A value
+  // outside the range shows in the alarm colour, and a text that is no
+  // number as "----" in the alarm colour; the panel's tooltip says which.
   void SetValueText(const std::string &text);
+  MeterAlarm Alarm() const { return m_alarm; }
+  static QColor AlarmBackground();
   void SetSelected(bool state);
   void EnablePanel(bool flag);
 
@@ -40,12 +49,24 @@ public:
   double Value() const { return m_value; }
   CMeter *Meter() const { return m_meter; }
 
+protected:
+  // Taller than its template, the panel gives the height to the meter; the
+  // value and the unit stay below it.
+  void resizeEvent(QResizeEvent *event) override;
+
 private:
+  void ShowAlarm();
+  int m_baseHeight = 0;
+  QRect m_baseMeter, m_baseValue, m_baseUnit;
+  // The meter's value and range, for a screen reader.
+  void DescribeMeter();
+
   int m_index = 0;
+  std::string m_text;
+  MeterAlarm m_alarm = MeterAlarm::None;
   double m_low = 0.0;
   double m_high = 100.0;
   double m_value = 0.0;
-  std::string m_valueText;
   bool m_hasValueText = false;
   CMeter *m_meter = nullptr;
   CTemplateButton *m_selector = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/mainwindow/command_guard.h"
 
+#include "core/log/log.h"
 #include "core/resources/exception.h"
 #include "core/resources/string_ids.h"
 #include "core/resources/strings.h"
@@ -25,18 +26,23 @@ void Report(const std::string &text, unsigned style) {
 
 } // namespace
 
-bool CCommandGuard::Run(const std::function<void()> &body, bool exclusive) {
+bool CCommandGuard::Run(const std::string &name, const std::function<void()> &body, bool exclusive) {
   // While a command runs, its modal dialogs keep the window's own buttons
   // and keys away; what arrives anyway (a drop, a queued call) waits for no
   // second command on the line.
-  if (exclusive && m_depth > 0)
+  if (exclusive && m_depth > 0) {
+    LogInfo("window", name + ": not run, another command is running");
     return false;
+  }
+  LogInfo("window", name);
   ++m_depth;
   try {
     body();
   } catch (const CException &e) {
+    LogWarning("window", name + " failed: " + DescribeCurrentException());
     Report(e.GetErrorMessage(), MB_ICONERROR);
   } catch (const std::exception &) {
+    LogWarning("window", name + " failed: " + DescribeCurrentException());
     Report(LoadString(IDS_COMM_ERROR), MB_ICONERROR);
   }
   --m_depth;

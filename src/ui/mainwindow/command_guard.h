@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -16,8 +17,9 @@ public:
   CCommandGuard &operator=(const CCommandGuard &) = delete;
 
   // Runs body as a command: nothing it throws gets past (the user is told).
-  // An exclusive command does not run while another does; false then.
-  bool Run(const std::function<void()> &body, bool exclusive = true);
+  // An exclusive command does not run while another does; false then. name
+  // is what the log calls it.
+  bool Run(const std::string &name, const std::function<void()> &body, bool exclusive = true);
   bool IsRunning() const { return m_depth > 0; }
   bool IsClosePending() const { return m_closePending; }
   // For the window's close: false when no command runs, no dialog of the

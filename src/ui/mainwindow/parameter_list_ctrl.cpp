@@ -1,8 +1,12 @@
 #include "ui/mainwindow/parameter_list_ctrl.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QToolTip>
+#include <algorithm>
 
 CParameterListCtrl::CParameterListCtrl(QWidget *parent) : QTableWidget(parent) {
   connect(this, &QTableWidget::cellClicked, this, [this](int row, int column) {
@@ -95,4 +99,28 @@ void CParameterListCtrl::keyPressEvent(QKeyEvent *event) {
 void CParameterListCtrl::mouseDoubleClickEvent(QMouseEvent *event) {
   event->accept();
   emit EditRequested();
+}
+
+void CParameterListCtrl::FitNameColumn(const QStringList &names) {
+  const QFontMetrics metrics(font());
+  int widest = metrics.horizontalAdvance(horizontalHeaderItem(0) ? horizontalHeaderItem(0)->text() : QString());
+  for (const QString &name : names)
+    widest = std::max(widest, metrics.horizontalAdvance(name));
+  // The cell's own margins on both sides, and the grid line.
+  const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 8;
+  horizontalHeader()->setStretchLastSection(true);
+  setColumnWidth(0, widest + margin);
+}
+
+bool CParameterListCtrl::viewportEvent(QEvent *event) {
+  if (event->type() == QEvent::ToolTip) {
+    auto *help = static_cast<QHelpEvent *>(event);
+    const QString tip = RowToolTip(rowAt(help->pos().y()));
+    if (tip.isEmpty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(help->globalPos(), tip, viewport());
+    return true;
+  }
+  return QTableWidget::viewportEvent(event);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QTableWidget>
+#include <functional>
 #include <string>
 
 class CParameterListCtrl : public QTableWidget {
@@ -17,6 +18,13 @@ public:
   // Grid lines, whole rows selected, one at a time; the two left-aligned
   // columns with their widths.
   void SetupColumns(const QString &name, const QString &value);
+  // The name column as wide as the longest of names, so no two names are
+  // cut to the same text; the value column takes the rest of the list.
+  void FitNameColumn(const QStringList &names);
+
+  // The tooltip of a row, asked for when the pointer rests on it.
+  void SetRowToolTip(std::function<QString(int row)> tip) { m_rowTip = std::move(tip); }
+  QString RowToolTip(int row) const { return m_rowTip && row >= 0 && row < rowCount() ? m_rowTip(row) : QString(); }
 
   // Row texts, overwriting what is there.
   void SetRowText(int row, int column, const QString &text);
@@ -40,4 +48,8 @@ signals:
 protected:
   void keyPressEvent(QKeyEvent *event) override;
   void mouseDoubleClickEvent(QMouseEvent *event) override;
+  bool viewportEvent(QEvent *event) override;
+
+private:
+  std::function<QString(int row)> m_rowTip;
 };

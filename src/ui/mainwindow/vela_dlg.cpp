@@ -28,9 +28,12 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QVBoxLayout>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -78,6 +81,13 @@ CVELADlg::CVELADlg(CLanguageModule &language, QWidget *parent)
 
   setWindowIcon(AppIcon());
   setAcceptDrops(true);
+  // The window's controls scroll when the screen is smaller than they are.
+  m_scroll = new QScrollArea(this);
+  m_scroll->setFrameShape(QFrame::NoFrame);
+  m_scroll->setWidgetResizable(true);
+  auto *layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(m_scroll);
   m_timer.setInterval(kTimerMs);
   connect(&m_timer, &CIdleTimer::timeout, this, &CVELADlg::OnTimer);
 
@@ -126,18 +136,27 @@ void CVELADlg::BuildWindow() {
   m_editText->setParent(nullptr);
   m_editCombo->setParent(nullptr);
   m_panels.fill(nullptr);
+  m_fixedBanner = nullptr;
   m_list = nullptr;
   m_connect = nullptr;
-  delete m_client;
-  m_client = new QWidget(this);
+  m_status = nullptr;
+  m_statusOnline = nullptr;
+  m_baseGeometry.clear();
+  delete m_scroll->takeWidget();
+  m_client = new QWidget(m_scroll);
   const DialogTemplate &tpl = *FindDialogTemplate(IDD_VELA_DIALOG);
   CTemplateBuilder(tpl)
       .Replace(IDC_PARAMETER_LIST,
                [](QWidget *host, const ControlTemplate &) { return new CParameterListCtrl(host); })
       .Build(m_client);
   CTemplateBuilder::ApplyWindowStyle(this, tpl);
+  // It may grow: the list and the meters take the room.
+  setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+  setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
   setFont(m_client->font());
-  setFixedSize(m_client->size());
+  // The template's size, before the scroll area fits the widget to itself.
+  m_baseSize = m_client->size();
+  m_scroll->setWidget(m_client);
   m_client->show();
   m_list = qobject_cast<CParameterListCtrl *>(FindControl(m_client, IDC_PARAMETER_LIST));
   m_connect = Button(IDC_CONNECT);
@@ -204,11 +223,25 @@ void CVELADlg::WireButtons() {
 
 void CVELADlg::InitViews() {
   m_list->SetupColumns(Text(IDS_COL_NAME), Text(IDS_COL_VALUE));
+  // Every name of every block, in this run's language.
+  QStringList names;
+  for (int block = 0; m_model->GetItemCount(block) > 0; ++block)
+    for (int item = 0; item < m_model->GetItemCount(block); ++item)
+      names << QString::fromStdString(m_model->GetName(block, item));
+  m_list->FitNameColumn(names);
+  m_list->SetRowToolTip([this](int row) {
+    return QString::fromStdString(m_model->GetDescription(m_selectedBlock, row, IsOnline()));
+  });
   m_list->setRowCount(1);
   m_list->SetRowText(0, 0, QString());
   m_list->SelectRow(0);
 
-  const QPoint origin = FindControl(m_client, IDC_METER_BASE)->geometry().topLeft();
+  QWidget *meterBase = FindControl(m_client, IDC_METER_BASE);
+  // Only a place: it has no name a user could make sense of.
+  meterBase->setAccessibleName(QString());
+  const QPoint origin = meterBase->geometry().topLeft();
+  if (auto *label = FindControl<QLabel>(m_client, IDC_PARAMETER_LABEL))
+    m_list->setAccessibleName(label->text());
   for (int j = 0; j < kBlockCount; ++j) {
     auto *panel = new CMeterCtrl(m_client);
     panel->move(origin.x() + j * panel->width(), origin.y());
@@ -219,9 +252,17 @@ void CVELADlg::InitViews() {
     m_panels[j] = panel;
   }
 
+  BuildNotices();
+  BuildStatusLine();
+  RecordArrangement();
+
   for (QWidget *editor : {static_cast<QWidget *>(m_editText), static_cast<QWidget *>(m_editCombo)}) {
     editor->setParent(m_list->viewport());
     editor->hide();
+  }
+  if (!m_sized) {
+    m_sized = true;
+    FitToScreen();
   }
   RefreshView();
 }
@@ -234,7 +275,15 @@ void CVELADlg::UpdateTitle() {
   const std::string version = VELA_VERSION;
   if (version.empty())
     return;
-  setWindowTitle(VersionTitle(m_model->GetModelName(), version));
+  QString title = VersionTitle(m_model->GetModelName(), version);
+  // Which set the window holds, and whether it holds more than that file.
+  if (!m_filePath.empty() || m_modified) {
+    title += QStringLiteral(" - ");
+    title += m_filePath.empty() ? Text(IDS_NOT_SAVED) : QFileInfo(QFile::decodeName(m_filePath.c_str())).fileName();
+    if (m_modified)
+      title += QStringLiteral(" *");
+  }
+  setWindowTitle(title);
 }
 
 void CVELADlg::RefreshView() {
@@ -253,6 +302,10 @@ void CVELADlg::RefreshView() {
     m_panels[j]->SetSelected(j == m_selectedBlock);
   m_panels[kDeviceInfoBlock]->EnablePanel(IsOnline());
   Button(IDC_LANGUAGE)->setEnabled(!IsOnline());
+  UpdateNotices();
+  UpdateKeyTips();
+  if (m_statusOnline)
+    m_statusOnline->setText(OnlineStatusText());
 }
 
 void CVELADlg::FillParameterList() {
@@ -288,6 +341,7 @@ void CVELADlg::FillParameterList() {
     button->setText(QString());
     button->setEnabled(false);
   }
+  ShowUtilityButtons(!m_graphPanel);
 }
 
 void CVELADlg::HideEditors() {
@@ -373,6 +427,7 @@ void CVELADlg::OnTimer() {
     if (!(Poller() && Poller()->GetError()))
       m_timer.Rest();
   }
+  UpdateNotices();
 }
 
 void CVELADlg::AskAfterCommError() {
@@ -421,11 +476,11 @@ void CVELADlg::Disconnect() {
     m_model->ReadFromDevice(nullptr, -1, -1);
     if (m_selectedBlock == kDeviceInfoBlock)
       m_selectedBlock = kDeviceInfoBlock - 1;
+    m_connectedTo.clear();
+    SetStatus(IDS_STATUS_DISCONNECTED, {});
   }
-  if (m_connect) {
+  if (m_connect)
     m_connect->setText(Text(IDS_CONNECT));
-    m_connect->setToolTip(QString());
-  }
   lock.Unlock();
   if (m_list)
     RefreshView();
@@ -446,7 +501,8 @@ void CVELADlg::TakeConnection(std::unique_ptr<CCommInterface> comm) {
   std::string where = serial.DevicePath();
   if (!serial.PortName().empty() && serial.PortName() != where)
     where = serial.PortName() + " (" + where + ")";
-  m_connect->setToolTip(QString::fromStdString(FormatMessageId(IDS_CONNECTED_TO, {where})));
+  m_connectedTo = where;
+  SetStatus(IDS_STATUS_CONNECTED, {where});
   lock.Unlock();
   RefreshView();
 }
@@ -459,6 +515,7 @@ void CVELADlg::ShowMainControls(bool show) {
   for (int id : kMainControls)
     if (QWidget *control = FindControl(m_client, id))
       control->setVisible(show);
+  ShowUtilityButtons(show);
   for (CMeterCtrl *panel : m_panels)
     if (panel)
       panel->setVisible(show);
@@ -508,6 +565,7 @@ void CVELADlg::keyPressEvent(QKeyEvent *event) {
 
 void CVELADlg::Shutdown() {
   m_timer.stop();
+  SaveWindowSize();
   // Before the poller is told to stop: that stop ends every read at once.
   TakeAsLeft();
   // Asked to stop first, the poller gives up a cycle stuck on a silent
@@ -519,6 +577,19 @@ void CVELADlg::Shutdown() {
 
 void CVELADlg::closeEvent(QCloseEvent *event) {
   if (m_commands.PutOffClose()) {
+    event->ignore();
+    return;
+  }
+  // The instrument is left as the user chooses: a question already open
+  // answers for a second close.
+  if (m_askingClose) {
+    event->ignore();
+    return;
+  }
+  m_askingClose = true;
+  const bool go = AskReleaseFixedOutput() && AskKeepChanges();
+  m_askingClose = false;
+  if (!go) {
     event->ignore();
     return;
   }
@@ -540,4 +611,11 @@ void CVELADlg::dropEvent(QDropEvent *event) {
   // Not inside the drop itself: the messages of a failed load need an event
   // loop of their own, which the dragging source must not wait on.
   QTimer::singleShot(0, this, [this, file = path.toStdString()] { OpenConfigFile(file); });
+}
+
+void CVELADlg::ShowUtilityButtons(bool show) {
+  // A slot without an action is left out, not offered as a nameless button.
+  for (int id : kUtilityButtons)
+    if (QPushButton *button = Button(id))
+      button->setVisible(show && !button->text().isEmpty());
 }

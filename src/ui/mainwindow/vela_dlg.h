@@ -10,13 +10,16 @@
 #include "ui/mainwindow/idle_timer.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QImage>
 #include <QPointer>
+#include <QRect>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CCommInterface;
 class CEditComboBox;
@@ -30,7 +33,9 @@ class CParameterListCtrl;
 class CUpdateIOThread;
 struct CInstrumentIdentity;
 struct HistoryRecord;
+class QLabel;
 class QPushButton;
+class QScrollArea;
 
 class CVELADlg : public QDialog, public CObserver, public CObservable {
   Q_OBJECT
@@ -57,6 +62,11 @@ public:
   static constexpr int IDC_UTILITY_LABEL = 1061;
   // Not in the template: placed in the free space of the top row.
   static constexpr int IDC_HISTORY = 1090;
+  // Not in the template: the window's own notice of a fixed output.
+  static constexpr int IDC_FIXED_OUTPUT = 1091;
+  // The status line: what the last command did, and the instrument online.
+  static constexpr int IDC_STATUS = 1092;
+  static constexpr int IDC_STATUS_ONLINE = 1093;
   // Utility slots 0 to 5.
   static constexpr std::array<int, kUtilitySlots> kUtilityButtons = {1031, 1032, 1033, 1037, 1038, 1039};
 
@@ -107,6 +117,28 @@ public:
   // From the edit object, a panel or the trend graph panel.
   void Update(CObservable &source) override;
 
+  // While the loop test holds the output: asks whether to return it to
+  // normal before the window lets go of the instrument. Yes returns it, No
+  // leaves it; false on Cancel (vela_dlg_state.cpp).
+  bool AskReleaseFixedOutput();
+  bool OutputFixed() const;
+  // Before the set in the window is replaced or dropped: while it holds
+  // changes neither saved to a file nor downloaded, asks Save / Discard /
+  // Cancel. False on Cancel, or when the save did not happen.
+  bool AskKeepChanges();
+  // Changes made to the set that no file and no instrument has.
+  bool IsModified() const { return m_modified; }
+  void SetModified(bool modified);
+  // The file the set was last opened from or saved to; empty when none.
+  const std::string &FilePath() const { return m_filePath; }
+  void SetFilePath(std::string path);
+
+  // The status line's text of the last command, and of the connection.
+  QString StatusText() const;
+  QString OnlineStatusText() const;
+  // The smallest size of the window's contents: the template's arrangement.
+  QSize BaseSize() const { return m_baseSize; }
+
   CParBase *Model() const { return m_model.get(); }
   // The window's controls live in this widget, rebuilt for every run.
   QWidget *Client() const { return m_client; }
@@ -139,6 +171,8 @@ protected:
   void InitViews();
   void keyPressEvent(QKeyEvent *event) override;
   void closeEvent(QCloseEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
   void dragEnterEvent(QDragEnterEvent *event) override;
   void dropEvent(QDropEvent *event) override;
 
@@ -156,19 +190,35 @@ private:
   void HideEditors();
   void Shutdown();
   QPushButton *Button(int id) const;
+  // The notices the window adds to the template's controls (vela_dlg_state.cpp).
+  void ShowUtilityButtons(bool show);
+  void BuildNotices();
+  void UpdateNotices();
+  // The status line, the size the window may take, and the tooltips with
+  // the Alt keys (vela_dlg_layout.cpp, vela_dlg_state.cpp).
+  void BuildStatusLine();
+  void RecordArrangement();
+  void FitToScreen();
+  void SaveWindowSize();
+  void Relayout();
+  void SetStatus(int id, std::vector<std::string> args);
+  void UpdateKeyTips();
+  std::string PortText(int port) const;
 
   // Device and file commands (vela_dlg_commands.cpp). A command runs inside
   // RunCommand: one at a time, nothing thrown past it, and a close asked for
   // meanwhile waits until it has let go of the link and its interface.
-  bool RunCommand(const std::function<void()> &body, bool exclusive = true) {
-    return m_commands.Run(body, exclusive);
+  // name: what the log calls the command.
+  bool RunCommand(const std::string &name, const std::function<void()> &body, bool exclusive = true) {
+    return m_commands.Run(name, body, exclusive);
   }
   void Connect();
   void Upload();
   void Download();
   void Compare();
   void OpenFile();
-  void SaveFile();
+  // True when the set was written to a file.
+  bool SaveFile();
   void WriteEdit(int block, int row, const std::string &before);
   bool RefusedOnline();
   int AskPort();
@@ -216,4 +266,17 @@ private:
   QWidget *m_client = nullptr;
   std::string m_startFile;
   bool m_askingCommError = false;
+  QLabel *m_fixedBanner = nullptr;
+  bool m_askingClose = false;
+  bool m_modified = false;
+  std::string m_filePath;
+  QScrollArea *m_scroll = nullptr;
+  QLabel *m_status = nullptr;
+  QLabel *m_statusOnline = nullptr;
+  QSize m_baseSize;
+  QHash<QWidget *, QRect> m_baseGeometry;
+  bool m_sized = false;
+  // The port a one-shot command asked for last, and where the window is connected.
+  int m_lastPort = 0;
+  std::string m_connectedTo;
 };

@@ -12,6 +12,7 @@
 #include "ui/link/com_dialog.h"
 #include "core/link/comm_interface.h"
 #include "ui/model/compare_dialog.h"
+#include "core/model/compare_rows.h"
 #include "core/model/config_load.h"
 #include "core/model/par_base.h"
 #include "core/model/par_edit.h"
@@ -29,6 +30,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTimer>
 
@@ -67,6 +69,7 @@ std::unique_ptr<CParBase> CVELADlg::ReadInstrument(std::unique_ptr<CCommInterfac
   const int port = AskPort();
   if (!port)
     return nullptr;
+  m_lastPort = port;
   comm = OpenPort(port);
   if (!comm)
     return nullptr;
@@ -87,11 +90,13 @@ void CVELADlg::ShowOutOfRangeReport() {
 }
 
 void CVELADlg::ConnectOrDisconnect() {
-  const bool ran = RunCommand([this] {
+  const bool ran = RunCommand(IsOnline() ? "Disconnect" : "Connect", [this] {
     if (m_connect->isChecked())
       Connect();
-    else
+    else if (AskReleaseFixedOutput())
       Disconnect();
+    else
+      m_connect->setChecked(true);
   });
   if (!ran)
     m_connect->setChecked(IsOnline());
@@ -99,7 +104,9 @@ void CVELADlg::ConnectOrDisconnect() {
 
 void CVELADlg::Connect() {
   bool connected = false;
-  {
+  // The instrument's set replaces the window's: changes of the window are
+  // kept first if the user wants them.
+  if (AskKeepChanges()) {
     CLinkLock lock = m_connection.Lock();
     if (lock) {
       std::unique_ptr<CCommInterface> comm;
@@ -110,10 +117,13 @@ void CVELADlg::Connect() {
         connected = IsOnline();
       }
     }
-    if (!connected) {
-      m_connect->setChecked(false);
-      m_connect->setText(Text(IDS_CONNECT));
-    }
+  }
+  if (connected) {
+    SetFilePath({});
+    SetModified(false);
+  } else {
+    m_connect->setChecked(false);
+    m_connect->setText(Text(IDS_CONNECT));
   }
   RefreshView();
   if (connected)
@@ -121,11 +131,11 @@ void CVELADlg::Connect() {
 }
 
 void CVELADlg::OnUpload() {
-  RunCommand([this] { Upload(); });
+  RunCommand("Upload", [this] { Upload(); });
 }
 
 void CVELADlg::Upload() {
-  if (RefusedOnline())
+  if (RefusedOnline() || !AskKeepChanges())
     return;
   CLinkLock lock = m_connection.Lock();
   if (!lock)
@@ -139,13 +149,18 @@ void CVELADlg::Upload() {
     }
   }
   lock.Unlock();
+  if (taken) {
+    SetFilePath({});
+    SetModified(false);
+    SetStatus(IDS_STATUS_UPLOADED, {PortText(m_lastPort)});
+  }
   RefreshView();
   if (taken)
     ShowOutOfRangeReport();
 }
 
 void CVELADlg::OnDownload() {
-  RunCommand([this] { Download(); });
+  RunCommand("Download", [this] { Download(); });
 }
 
 void CVELADlg::Download() {
@@ -173,12 +188,17 @@ void CVELADlg::Download() {
   }
   CJournalScope journal(*comm, who, kContextDownload, ParameterRows(*m_model, held.get(), -1, -1));
   CLoadDialog transfer(this);
-  if (transfer.Download(comm.get(), m_model.get()))
+  // The instrument has the window's changes now.
+  const bool done = transfer.Download(comm.get(), m_model.get());
+  if (done) {
     journal.Complete(nullptr);
+    SetModified(false);
+  }
+  SetStatus(done ? IDS_STATUS_DOWNLOADED : IDS_STATUS_DOWNLOAD_FAILED, {PortText(port)});
 }
 
 void CVELADlg::OnCompare() {
-  RunCommand([this] { Compare(); });
+  RunCommand("Compare", [this] { Compare(); });
 }
 
 void CVELADlg::Compare() {
@@ -193,6 +213,7 @@ void CVELADlg::Compare() {
     return;
   // The port is free again while the user reads the result.
   comm.reset();
+  SetStatus(IDS_STATUS_COMPARED, {PortText(m_lastPort), BuildCompareRows(*m_model, *device).summary});
   CCompareDialog result(*m_model, *device, this);
   result.exec();
 }
@@ -221,13 +242,15 @@ QString CVELADlg::AskConfigFile(bool save) {
 }
 
 void CVELADlg::OnOpenFile() {
-  RunCommand([this] { OpenFile(); });
+  RunCommand("Open File", [this] { OpenFile(); });
 }
 
 void CVELADlg::OpenFile() {
   // Online the file is written to the instrument: its switch is asked
   // before anyone picks a file for nothing.
-  if (IsOnline() && !CheckEditSwitchNow())
+  if (IsOnline() && (!AskReleaseFixedOutput() || !CheckEditSwitchNow()))
+    return;
+  if (!AskKeepChanges())
     return;
   const QString path = AskConfigFile(false);
   if (!path.isEmpty())
@@ -236,8 +259,10 @@ void CVELADlg::OpenFile() {
 
 bool CVELADlg::OpenConfigFile(const std::string &path) {
   bool taken = false;
-  RunCommand([&] {
-    if (IsOnline() && !CheckEditSwitchNow())
+  RunCommand("Open File " + path, [&] {
+    if (IsOnline() && (!AskReleaseFixedOutput() || !CheckEditSwitchNow()))
+      return;
+    if (!AskKeepChanges())
       return;
     taken = TakeConfigFile(path);
   });
@@ -285,28 +310,39 @@ bool CVELADlg::TakeConfigFile(const std::string &path) {
       if (written)
         journal.Complete(nullptr);
     }
+    SetFilePath(path);
+    SetStatus(written ? IDS_STATUS_OPENED_DOWNLOADED : IDS_STATUS_OPENED,
+              {QFileInfo(QFile::decodeName(path.c_str())).fileName().toStdString()});
     if (!written)
       Disconnect();
   } else {
     m_model->CopyFrom(*copy);
+    SetFilePath(path);
+    SetStatus(IDS_STATUS_OPENED, {QFileInfo(QFile::decodeName(path.c_str())).fileName().toStdString()});
   }
+  SetModified(false);
   RefreshView();
   return true;
 }
 
 void CVELADlg::OnSaveFile() {
-  RunCommand([this] { SaveFile(); });
+  RunCommand("Save File", [this] { SaveFile(); });
 }
 
-void CVELADlg::SaveFile() {
+bool CVELADlg::SaveFile() {
   const QString path = AskConfigFile(true);
   if (path.isEmpty())
-    return;
+    return false;
   try {
     m_model->SaveFile(LocalPath(path));
   } catch (const CException &e) {
     AfxMessageBox(e.GetErrorMessage(), MB_OK);
+    return false;
   }
+  SetFilePath(LocalPath(path));
+  SetModified(false);
+  SetStatus(IDS_STATUS_SAVED, {QFileInfo(path).fileName().toStdString()});
+  return true;
 }
 
 void CVELADlg::CommitEdit() {
@@ -318,7 +354,7 @@ void CVELADlg::CommitEdit() {
   const int row = m_selectedRow;
   // Not exclusive: the edit object waits for its answer whatever else runs.
   RunCommand(
-      [&] {
+      "Edit", [&] {
         if (IsOnline() && !CheckEditSwitchNow())
           return;
         const std::string before = m_model->GetValueText(block, row);
@@ -329,6 +365,9 @@ void CVELADlg::CommitEdit() {
           return;
         }
         WriteEdit(block, row, before);
+        // Offline, or gone offline with the write: only the window has it.
+        if (!IsOnline())
+          SetModified(true);
       },
       false);
   RefreshView();

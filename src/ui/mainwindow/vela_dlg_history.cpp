@@ -115,7 +115,7 @@ void CVELADlg::OnHistory() {
     return;
   // The History window's own actions run as commands inside this one.
   RunCommand(
-      [this] {
+      "History", [this] {
         HistoryActions actions;
         actions.open = [this](const HistoryRecord &record) { OpenRecord(record); };
         actions.compare = [this](const HistoryRecord &record) { CompareRecord(record); };
@@ -131,7 +131,7 @@ void CVELADlg::OnHistory() {
 
 void CVELADlg::OpenRecord(const HistoryRecord &record) {
   RunCommand(
-      [&] {
+      "Open record " + record.file, [&] {
         if (!LoadRecord(record))
           return;
         if (IsOnline() && !CheckEditSwitchNow())
@@ -143,7 +143,7 @@ void CVELADlg::OpenRecord(const HistoryRecord &record) {
 
 void CVELADlg::CompareRecord(const HistoryRecord &record) {
   RunCommand(
-      [&] {
+      "Compare with record " + record.file, [&] {
         std::unique_ptr<CParBase> set = LoadRecord(record);
         if (!set)
           return;
@@ -169,7 +169,7 @@ void CVELADlg::CompareRecord(const HistoryRecord &record) {
 
 void CVELADlg::RestoreRecord(const HistoryRecord &record, const CInstrumentIdentity &who) {
   RunCommand(
-      [&] {
+      "Restore record " + record.file, [&] {
         if (RefusedOnline())
           return;
         std::unique_ptr<CParBase> set = LoadRecord(record);

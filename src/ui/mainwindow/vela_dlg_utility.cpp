@@ -6,6 +6,7 @@
 #include "core/history/write_journal.h"
 
 #include "ui/instruments/graph_ctrl.h"
+#include "ui/instruments/meter_ctrl.h"
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "core/model/par_base.h"
 #include "core/model/utility_actions.h"
@@ -14,7 +15,18 @@
 #include "core/resources/ui_host.h"
 #include "core/workers/update_io_thread.h"
 
+#include <string>
+#include <vector>
+
 namespace {
+
+std::vector<std::string> AllValues(const CParBase &model) {
+  std::vector<std::string> values;
+  for (int block = 0; model.GetItemCount(block) > 0; ++block)
+    for (int item = 0; item < model.GetItemCount(block); ++item)
+      values.push_back(model.GetValueString(block, item));
+  return values;
+}
 
 // Stops a timer for a scope and starts it again afterwards if it ran.
 class CTimerPause {
@@ -52,7 +64,7 @@ void CVELADlg::RunUtility(int slot) {
 
   // As a command: a close asked for inside one of the action's dialogs
   // waits until the action has let go of the line and the interface.
-  RunCommand([&] {
+  RunCommand(m_model->GetUtilityLabel(m_selectedBlock, slot), [&] {
     // Held across the action and every dialog it opens, so the poller stays
     // off the line until the action is over.
     CLinkLock lock = m_connection.Lock();
@@ -63,6 +75,10 @@ void CVELADlg::RunUtility(int slot) {
     // connection the action is still using. The live values stand still
     // meanwhile anyway.
     CTimerPause pause(m_timer);
+    // Offline an action (the user table) changes only the set in the window.
+    const bool offline = !IsOnline();
+    const std::vector<std::string> before = offline ? AllValues(*m_model) : std::vector<std::string>();
+    const std::string label = m_model->GetUtilityLabel(m_selectedBlock, slot);
     try {
       CActionJournal journal(m_connection.Interface(), *m_model, History().PortOf(m_connection.Interface()), m_selectedBlock,
                              slot);
@@ -71,10 +87,14 @@ void CVELADlg::RunUtility(int slot) {
     } catch (const CException &e) {
       // The action stopped half-way: what the list shows stays as it was, and
       // a failing line is the poller's to report next.
+      SetStatus(IDS_STATUS_ACTION_FAILED, {label});
       AfxMessageBox(e.GetErrorMessage(), MB_ICONERROR);
       return;
     }
+    SetStatus(IDS_STATUS_ACTION_DONE, {label});
     lock.Unlock();
+    if (offline && AllValues(*m_model) != before)
+      SetModified(true);
     RefreshView();
   });
 }
@@ -87,6 +107,10 @@ void CVELADlg::OpenTrendGraph() {
   auto *panel = new CGraphCtrl(this);
   panel->SetPoller(Poller());
   panel->SetChannel(entry->liveChannel);
+  // The printout names what it shows: the instrument read at connect and the panel's block.
+  const CMeterCtrl *block = m_panels[m_selectedBlock];
+  panel->SetDescription({m_model->GetValueString(kDeviceInfoBlock, 0), m_model->GetValueString(kDeviceInfoBlock, 2),
+                         m_model->GetValueString(kDeviceInfoBlock, 3), block->Caption(), block->Unit()});
   panel->Attach(this);
   panel->setGeometry(rect());
   panel->raise();

@@ -22,16 +22,8 @@
 
 namespace {
 
-struct Column {
-  int headerId;
-  int width; // pixels
-};
-constexpr Column kColumns[] = {
-    {IDS_COL_FUNCTION_BLOCK, 80},
-    {IDS_COL_PARAMETER_NAME, 100},
-    {IDS_COL_EDITED_VALUE, 150},
-    {IDS_COL_DEVICE_VALUE, 150},
-};
+constexpr int kColumns[] = {IDS_COL_FUNCTION_BLOCK, IDS_COL_PARAMETER_NAME, IDS_COL_EDITED_VALUE,
+                            IDS_COL_DEVICE_VALUE};
 
 // The folder of the last CSV saved in this run, offered again next time.
 QString g_lastFolder;
@@ -53,11 +45,9 @@ void CCompareDialog::Fill() {
   m_list->setShowGrid(true);
   m_list->setColumnCount(static_cast<int>(std::size(kColumns)));
   QStringList headers;
-  for (const Column &c : kColumns)
-    headers << QString::fromStdString(LoadString(c.headerId));
+  for (int headerId : kColumns)
+    headers << QString::fromStdString(LoadString(headerId));
   m_list->setHorizontalHeaderLabels(headers);
-  for (int i = 0; i < m_list->columnCount(); ++i)
-    m_list->setColumnWidth(i, kColumns[i].width);
 
   m_list->setUpdatesEnabled(false);
   m_list->setRowCount(static_cast<int>(m_rows.rows.size()));
@@ -66,6 +56,7 @@ void CCompareDialog::Fill() {
     const std::string *texts[] = {&row.blockName, &row.parameterName, &row.editedText, &row.deviceText};
     for (int c = 0; c < 4; ++c) {
       auto *item = new QTableWidgetItem(QString::fromStdString(*texts[c]));
+      item->setToolTip(item->text());
       if (row.differs) {
         item->setForeground(DifferText());
         item->setBackground(DifferBackground());
@@ -74,6 +65,12 @@ void CCompareDialog::Fill() {
     }
     ++r;
   }
+  // Block and name as wide as their longest text in this language, so no
+  // two names are cut to the same text; the two values share the rest.
+  m_list->resizeColumnToContents(0);
+  m_list->resizeColumnToContents(1);
+  m_list->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+  m_list->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
   m_list->setUpdatesEnabled(true);
   m_summary->setText(QString::fromStdString(m_rows.summary));
 }

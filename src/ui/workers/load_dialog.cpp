@@ -1,6 +1,7 @@
 #include "ui/workers/load_dialog.h"
 
 #include "core/link/comm_interface.h"
+#include "core/log/log.h"
 #include "core/model/par_base.h"
 #include "core/resources/dialog_templates.h"
 #include "core/resources/string_ids.h"
@@ -62,6 +63,7 @@ bool CLoadDialog::Run(CCommInterface *protocol, CParBase *model, bool upload) {
   } catch (...) {
     // Only the transfer's own failures are reported, and those inside the
     // dialog; anything else still must not reach the caller.
+    LogWarning("transfer", "progress dialog ended by " + DescribeCurrentException());
     result = Rejected;
   }
   m_timer.stop();
@@ -87,6 +89,7 @@ void CLoadDialog::OnTick() {
   try {
     Tick();
   } catch (...) {
+    LogWarning("transfer", "progress dialog ended by " + DescribeCurrentException());
     Finish(Rejected);
   }
 }

@@ -155,3 +155,45 @@ TEST(GraphMouse, PanByThePlotWidthMovesTheViewByItsWidth) {
   // The drag goes on with the units per pixel it began with.
   EXPECT_FALSE(g.RecomputePending());
 }
+
+TEST(GraphPicture, LabelsStayOnTheSurfaceAndNeverCoverEachOther) {
+  struct Box {
+    int left, top, right, bottom;
+  };
+  const auto boxes = [](const GraphPicture &pic) {
+    std::vector<Box> all;
+    for (const auto *marks : {&pic.yMarks, &pic.xMarks})
+      for (const GraphMark &m : *marks)
+        if (!m.text.empty())
+          all.push_back({m.textAt.x, m.textAt.y, m.textAt.x + Width(m.text), m.textAt.y + kTextHeight});
+    return all;
+  };
+  CGraphLogic g;
+  // The recording of a value near 20 seen from the origin: "20" beside the
+  // bottom line and "0" under the left one share the corner.
+  g.SetView(0, 100, 20, 30);
+  GraphPicture pic = DrawOn(g, {0, 0, 400, 200});
+  ASSERT_FALSE(pic.xMarks.empty());
+  ASSERT_FALSE(pic.yMarks.empty());
+  EXPECT_EQ(pic.xMarks.front().text, " 0");
+  EXPECT_EQ(pic.yMarks.front().text, "20");
+  EXPECT_EQ(pic.xMarks.front().from.x, pic.plot.left) << "the line stays where the value is";
+
+  for (const GraphView view : {GraphView{0, 100, 20, 30}, GraphView{0, 1, -0.7, 0.7}, GraphView{0, 12345, -1000, 1000},
+                               GraphView{3.3, 4.1, 0.001, 0.0012}})
+    for (const GraphRect o : {GraphRect{0, 0, 400, 200}, GraphRect{0, 0, 120, 40}, GraphRect{50, 30, 1000, 600}}) {
+      g.SetView(view);
+      const std::vector<Box> all = boxes(DrawOn(g, o));
+      EXPECT_GE(all.size(), 2u);
+      for (std::size_t i = 0; i < all.size(); ++i) {
+        const Box &a = all[i];
+        EXPECT_TRUE(a.left >= o.left && a.right <= o.right && a.top >= o.top && a.bottom <= o.bottom)
+            << "label " << i << " of " << view.xHigh << " on " << o.right;
+        for (std::size_t j = 0; j < i; ++j) {
+          const Box &b = all[j];
+          EXPECT_FALSE(a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+              << "labels " << j << " and " << i << " of " << view.xHigh << " on " << o.right;
+        }
+      }
+    }
+}

@@ -142,18 +142,65 @@ TEST_F(Utility, OutputFineSpanCancelledOrWithoutSpanStillEndsTheAdjustModeAndRer
   EXPECT_EQ(sim.State().outFineSpan, 1000000);
 }
 
-TEST_F(Utility, RangeCalibrationHoldsTheOutputAndRejectsAnOutOfRangeReadingSilently) {
+TEST_F(Utility, RangeCalibrationHoldsTheOutputAndSaysWhyAnOutOfRangeReadingIsRefused) {
   model.ReadFromDevice(&comm, -1, -1);
   sim.SetInputPercent(10);
+  host.AnswerQuestions({IDYES});
   EXPECT_EQ(Head(Run(2, 0), 10),
             (Lines{"I90", "D2", "I04", "D", "I01", "D1", "I14", "D10.0000 100.0000", "I01", "D0"}));
   EXPECT_EQ(model.GetValue(2, 0), 100000);
 
-  // 100 % below 0 % plus the minimum span: nothing is sent after the reading.
+  // 100 % below 0 % plus the minimum span: nothing is sent after the
+  // reading, and the user learns why instead of taking it for done.
+  host.Clear();
   EXPECT_EQ(Run(2, 1), (Lines{"I90", "D2", "I04", "D"}));
+  const Lines refused = Texts();
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_NE(refused[0].find(LoadString(IDS_UT_INPUT_100_CAL)), std::string::npos);
+  EXPECT_NE(refused[0].find("10.0000"), std::string::npos); // the reading
+  EXPECT_EQ(host.Messages()[0].style & MB_YESNO, 0u);       // told, not asked
 
+  host.AnswerQuestions({IDYES});
   EXPECT_EQ(Head(Run(2, 2), 6), (Lines{"I90", "D2", "I16", "DM", "DC", "DR"}));
   EXPECT_EQ(model.GetValue(2, 0), 0);
+}
+
+TEST_F(Utility, ResetsAndCalibrationsFromTheReadingAskFirstAndNoSendsNothing) {
+  model.ReadFromDevice(&comm, -1, -1);
+  sim.SetInputPercent(10);
+  // Only the model check, and for a calibration the reading it asks about.
+  const std::pair<std::pair<int, int>, Lines> cases[] = {
+      {{1, 2}, {"I90", "D2"}},             {{2, 2}, {"I90", "D2"}}, {{4, 2}, {"I90", "D2"}},
+      {{5, 2}, {"I90", "D2"}},             {{2, 0}, {"I90", "D2", "I04", "D"}},
+      {{4, 0}, {"I90", "D2", "I02", "D"}},
+  };
+  for (const auto &[address, expected] : cases) {
+    host.Clear();
+    host.AnswerQuestions({IDNO});
+    EXPECT_EQ(Run(address.first, address.second), expected) << address.first << "." << address.second;
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_EQ(host.Messages()[0].style, MB_YESNO | MB_ICONQUESTION);
+  }
+  // The calibration's question names the reading and the value it replaces.
+  host.Clear();
+  host.AnswerQuestions({IDNO});
+  Run(2, 0);
+  EXPECT_NE(Texts()[0].find("10.0000"), std::string::npos);
+  EXPECT_NE(Texts()[0].find(model.GetName(2, 0) + " (now " + model.GetValueText(2, 0) + ")"), std::string::npos);
+
+  // Yes: the fine adjustment goes back, and the user is told what the
+  // instrument now holds.
+  SimState adjusted = sim.State();
+  adjusted.fineZeroX = 12345;
+  sim.SetState(adjusted);
+  model.ReadFromDevice(&comm, 1, -1);
+  host.Clear();
+  host.AnswerQuestions({IDYES});
+  EXPECT_EQ(Head(Run(1, 2), 4), (Lines{"I90", "D2", "I31", "DC"}));
+  ASSERT_EQ(Texts().size(), 2u);
+  EXPECT_NE(Texts()[0].find(model.GetName(1, 1) + ": 1.2345"), std::string::npos);
+  EXPECT_NE(Texts()[1].find(model.GetName(1, 1) + ": " + model.GetValueText(1, 1)), std::string::npos);
+  EXPECT_EQ(model.GetValue(1, 1), sim.State().fineZeroX);
 }
 
 TEST_F(Utility, UserTableIsCutTo101PointsAndZeroedBehindTheLast) {

@@ -238,7 +238,7 @@ TEST(VelaApp, NumbersKeepTheirDecimalPoint) {
   EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
 }
 
-TEST(VelaDlg, WindowIsFixedAtTheTemplatesSize) {
+TEST(VelaDlg, TheTemplatesSizeIsTheSmallestOrTheScreenScrolls) {
   CMemorySettingsStore store;
   CLanguageModule lang(store, VELA_BIN_DIR);
   CVELADlg dlg(lang);
@@ -251,9 +251,16 @@ TEST(VelaDlg, WindowIsFixedAtTheTemplatesSize) {
   })});
   EXPECT_EQ(dlg.RunModal(), 0);
   DialogBaseUnits units = DialogBaseUnits::FromFont(dlg.font());
-  EXPECT_EQ(size, QSize(units.MapX(484), units.MapY(308)));
-  EXPECT_EQ(client, size);
-  EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
+  // The template and the status line under it; the window no larger than
+  // the screen, whose controls then scroll.
+  const QSize base = dlg.BaseSize();
+  EXPECT_EQ(base.width(), units.MapX(484));
+  EXPECT_GT(base.height(), units.MapY(308));
+  EXPECT_EQ(client, base);
+  const QSize screen = dlg.screen()->availableSize();
+  EXPECT_EQ(size, base.boundedTo(screen));
+  EXPECT_EQ(dlg.minimumSize(), base.boundedTo(screen));
+  EXPECT_GT(dlg.maximumSize().width(), base.width());
   EXPECT_EQ(dlg.Model()->GetModelName(), "KT5RS");
 }
 

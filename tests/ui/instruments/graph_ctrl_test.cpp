@@ -18,6 +18,7 @@
 #include <QPrintDialog>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -65,18 +66,38 @@ template <class Pred> bool ProcessUntil(Pred pred) {
 
 QPushButton *Button(const CGraphCtrl &panel, int id) { return FindControl<QPushButton>(&panel, id); }
 
-// The printed page as an image, and the box around everything drawn on it.
-QRect InkBox(const QString &pdf, QSize *pageSize = nullptr) {
+// The printed page as an image, and the boxes of what is drawn on it that
+// blank rows separate, from the top down.
+std::vector<QRect> InkBands(const QString &pdf, QSize *pageSize = nullptr) {
   QTemporaryDir dir;
   QProcess::execute("pdftoppm", {"-png", "-r", "40", "-singlefile", pdf, dir.filePath("page")});
   const QImage page = QImage(dir.filePath("page.png")).convertToFormat(QImage::Format_RGB32);
   if (pageSize)
     *pageSize = page.size();
-  QRect box;
-  for (int y = 0; y < page.height(); ++y)
+  std::vector<QRect> bands;
+  QRect band;
+  for (int y = 0; y < page.height(); ++y) {
+    QRect row;
     for (int x = 0; x < page.width(); ++x)
       if ((page.pixel(x, y) & 0xffffff) != 0xffffff)
-        box |= QRect(x, y, 1, 1);
+        row |= QRect(x, y, 1, 1);
+    if (row.isValid()) {
+      band |= row;
+    } else if (band.isValid()) {
+      bands.push_back(band);
+      band = QRect();
+    }
+  }
+  if (band.isValid())
+    bands.push_back(band);
+  return bands;
+}
+
+// The box around everything drawn on the page.
+QRect InkBox(const QString &pdf, QSize *pageSize = nullptr) {
+  QRect box;
+  for (const QRect &band : InkBands(pdf, pageSize))
+    box |= band;
   return box;
 }
 
@@ -182,6 +203,33 @@ TEST_F(GraphCtrlTest, EnterAndEscapeDoNotEndTheMainWindow) {
   EXPECT_FALSE(panel.IsRecording());
 }
 
+TEST_F(GraphCtrlTest, EscapeWhileReviewingShowsTheWholeRecording) {
+  QDialog window;
+  CGraphCtrl panel(&window);
+  panel.SetValueSource(&m_source);
+  panel.SetTickInterval(5);
+  window.resize(700, 400);
+  panel.resize(700, 400);
+  window.show();
+  Button(panel, 1039)->click();
+  m_source.Give({4, 4, 20, 20});
+  ASSERT_TRUE(ProcessUntil([&] { return panel.Graph()->Logic().Samples().Size() == 4; }));
+  Button(panel, 1040)->click();
+  const GraphView whole = panel.Graph()->Logic().View();
+  panel.Graph()->Picture();
+  const GraphRect p = panel.Graph()->PlotRect();
+  QWheelEvent wheel(QPointF(p.left + 10, p.top + 10), QPointF(), QPoint(), QPoint(0, 360), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(panel.Graph(), &wheel);
+  ASSERT_NE(panel.Graph()->Logic().View(), whole);
+
+  // From whichever of the panel's controls has the focus.
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(Button(panel, 1039), &escape);
+  EXPECT_EQ(panel.Graph()->Logic().View(), whole);
+  EXPECT_TRUE(window.isVisible());
+}
+
 TEST_F(GraphCtrlTest, PrintsThroughThePrintDialogToAPdfFile) {
   ScopedTestHome home;
   const QString pdf = QString::fromStdString(home.File("printed.pdf"));
@@ -216,13 +264,16 @@ TEST_F(GraphCtrlTest, PrintsThroughThePrintDialogToAPdfFile) {
   ASSERT_TRUE(print.Done());
   EXPECT_TRUE(m_host.Messages().empty());
   QSize page;
-  const QRect ink = InkBox(pdf, &page);
-  ASSERT_TRUE(ink.isValid()) << "the page is blank";
-  // Portrait paper: the full width, the window's proportions, centred.
+  const std::vector<QRect> bands = InkBands(pdf, &page);
+  ASSERT_GE(bands.size(), 2u) << "a header and the chart";
+  // Portrait paper: the chart at the full width, with the window's
+  // proportions, right under the header.
+  const QRect chart = bands.back();
   const QSize window = m_panel.Graph()->size();
-  EXPECT_GT(ink.width(), page.width() * 0.9);
-  EXPECT_NEAR(double(ink.width()) / ink.height(), double(window.width()) / window.height(), 0.1);
-  EXPECT_NEAR(ink.center().y(), page.height() / 2, page.height() * 0.03);
+  EXPECT_GT(chart.width(), page.width() * 0.9);
+  EXPECT_NEAR(double(chart.width()) / chart.height(), double(window.width()) / window.height(), 0.1);
+  EXPECT_LT(bands.front().bottom(), chart.top());
+  EXPECT_LT(chart.top(), page.height() / 4);
 
   // The screen is drawn afresh afterwards, with its own plot and scale.
   EXPECT_TRUE(Chart().Dirty());

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,6 +22,13 @@ void Drag(QWidget &w, Qt::MouseButton button, QPoint from, QPoint to) {
   Mouse(w, QEvent::MouseMove, button, (from + to) / 2);
   Mouse(w, QEvent::MouseMove, button, to);
   Mouse(w, QEvent::MouseButtonRelease, button, to);
+}
+
+// Notches of the wheel turned away from the user (positive) or towards.
+void Wheel(QWidget &w, QPoint at, double notches) {
+  QWheelEvent event(at, w.mapToGlobal(at), QPoint(), QPoint(0, static_cast<int>(notches * 120)), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&w, &event);
 }
 
 double Width(const GraphView &v) { return v.xHigh - v.xLow; }
@@ -60,4 +69,30 @@ TEST(Graph, MouseMovesTheViewOnlyInReviewMode) {
   EXPECT_NEAR(graph.Logic().View().xLow, 0, 1e-9);
   EXPECT_NEAR(graph.Logic().View().xHigh, 50, 1);
   EXPECT_NEAR(graph.Logic().View().yHigh, 10, 1e-9);
+}
+
+TEST(Graph, TheWheelZoomsAboutThePointerWhileReviewingAndEscapeShowsTheWhole) {
+  CGraph graph;
+  graph.resize(600, 300);
+  graph.SetAxes(0, 100, 0, 10);
+  graph.Picture();
+  const GraphRect p = graph.PlotRect();
+  const QPoint at(p.left + (p.right - p.left) / 4, p.top + (p.bottom - p.top) / 3);
+  const double x = GraphDataX(graph.Logic().View(), p, at.x()), y = GraphDataY(graph.Logic().View(), p, at.y());
+
+  Wheel(graph, at, 1);
+  QTest::keyClick(&graph, Qt::Key_Escape);
+  EXPECT_EQ(graph.Logic().View(), (GraphView{0, 100, 0, 10})) << "recording mode ignores the wheel and the key";
+
+  graph.SetMode(CGraph::ReviewMode);
+  Wheel(graph, at, 2);
+  EXPECT_NEAR(Width(graph.Logic().View()), 100 * 0.8 * 0.8, 1e-9);
+  // The data under the pointer is still under it (until wider labels move the plot's edge).
+  EXPECT_NEAR(GraphDataX(graph.Logic().View(), p, at.x()), x, 1e-9);
+  EXPECT_NEAR(GraphDataY(graph.Logic().View(), p, at.y()), y, 1e-9);
+  Wheel(graph, at, -1);
+  EXPECT_NEAR(Width(graph.Logic().View()), 80, 1e-9);
+
+  QTest::keyClick(&graph, Qt::Key_Escape);
+  EXPECT_EQ(graph.Logic().View(), (GraphView{0, 100, 0, 10}));
 }

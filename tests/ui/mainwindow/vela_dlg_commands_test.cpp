@@ -10,12 +10,15 @@
 #include "ui/mainwindow/vela_dlg.h"
 
 #include "../modal_driver.h"
+#include "ui/instruments/graph.h"
+#include "ui/instruments/graph_ctrl.h"
 #include "ui/instruments/meter_ctrl.h"
 #include "kt5rs_simulator.h"
 #include "ui/link/com_dialog.h"
 #include "core/link/comm_interface.h"
 #include "ui/model/compare_dialog.h"
 #include "core/model/par_base.h"
+#include "core/model/par_kt5rs.h"
 #include "core/model/par_kt7w.h"
 #include "core/resources/language_module.h"
 #include "core/resources/message_format.h"
@@ -35,7 +38,11 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QDate>
+#include <QProcess>
 #include <QPushButton>
+#include <QRectF>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <cerrno>
@@ -312,7 +319,7 @@ TEST_F(VelaDlgCommandsTest, KeyboardConnectShowsLiveValuesAndEditsReachTheInstru
   EXPECT_EQ(m_sim->State().filter, 30000) << "the Yes repeated the write";
   EXPECT_FALSE(dlg->IsOnline());
   EXPECT_EQ(connect->text(), "Connect");
-  EXPECT_TRUE(connect->toolTip().isEmpty());
+  EXPECT_EQ(connect->toolTip(), "Connect (Alt+C)");
   EXPECT_EQ(dlg->Model()->GetValueString(1, kFilterRow), "5.0000");
   ExpectLineFree(*dlg);
 }
@@ -442,6 +449,98 @@ TEST_F(VelaDlgCommandsTest, SavedFilesOpenAgainAndAnotherModelsFileIsRefused) {
   EXPECT_EQ(Snapshot(*dlg->Model()), saved);
 }
 
+TEST_F(VelaDlgCommandsTest, AnOfflineEditIsAskedAboutBeforeConnectAndCancelKeepsIt) {
+  StartSim();
+  auto dlg = Open();
+  const QString plainTitle = dlg->windowTitle();
+  EditText(*dlg, 1, kFilterRow, "2.5");
+  ASSERT_TRUE(dlg->IsModified());
+  EXPECT_EQ(dlg->windowTitle(), plainTitle + " - " + QString::fromStdString(LoadString(IDS_NOT_SAVED)) + " *");
+  const Lines edited = Snapshot(*dlg->Model());
+
+  // Cancel: no port is asked for, the window stays offline with the edit.
+  m_host.AnswerQuestions({IDCANCEL});
+  {
+    ModalSentry sentry;
+    Button(*dlg, CVELADlg::IDC_CONNECT)->click();
+    EXPECT_EQ(sentry.seen, 0);
+  }
+  ASSERT_FALSE(m_host.Messages().empty());
+  EXPECT_EQ(m_host.Messages().back().text, LoadString(IDS_UNSAVED_CHANGES));
+  EXPECT_EQ(m_host.Messages().back().style, MB_SAVEDISCARDCANCEL | MB_ICONWARNING);
+  EXPECT_FALSE(dlg->IsOnline());
+  EXPECT_FALSE(Button(*dlg, CVELADlg::IDC_CONNECT)->isChecked());
+  EXPECT_EQ(Snapshot(*dlg->Model()), edited);
+  EXPECT_TRUE(dlg->IsModified());
+
+  // Save: the file dialog first, then the connection replaces the set.
+  m_host.AnswerQuestions({IDYES});
+  Press(*dlg, CVELADlg::IDC_CONNECT, {PickFile(m_home.File("before.cfg")), ChoosePort()});
+  ASSERT_TRUE(dlg->IsOnline());
+  EXPECT_FALSE(dlg->IsModified());
+  EXPECT_EQ(dlg->windowTitle(), plainTitle);
+  CParKT5RS kept;
+  kept.LoadFile(m_home.File("before.cfg"));
+  EXPECT_EQ(kept.GetValueString(1, kFilterRow), "2.5000");
+}
+
+TEST_F(VelaDlgCommandsTest, TheTitleNamesTheFileAndMarksChangesUntilSavedOrDownloaded) {
+  StartSim();
+  auto dlg = Open();
+  const QString plainTitle = dlg->windowTitle();
+  Press(*dlg, CVELADlg::IDC_SAVE_FILE, {PickFile(m_home.File("bench"))});
+  EXPECT_EQ(dlg->windowTitle(), plainTitle + " - bench.cfg");
+  EditText(*dlg, 1, kFilterRow, "3");
+  EXPECT_EQ(dlg->windowTitle(), plainTitle + " - bench.cfg *");
+
+  // Downloaded, the changes are on the instrument: nothing to ask at close.
+  Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
+  EXPECT_FALSE(dlg->IsModified());
+  EXPECT_EQ(dlg->windowTitle(), plainTitle + " - bench.cfg");
+  EditText(*dlg, 1, kFilterRow, "4");
+  // Open File and close ask too; Discard goes on without saving.
+  m_host.Clear();
+  m_host.AnswerQuestions({IDNO});
+  Press(*dlg, CVELADlg::IDC_OPEN_FILE, {PickFile(m_home.File("bench.cfg"))});
+  EXPECT_EQ(Texts(), Lines{LoadString(IDS_UNSAVED_CHANGES)});
+  EXPECT_EQ(dlg->Model()->GetValueString(1, kFilterRow), "0.0000");
+  EditText(*dlg, 1, kFilterRow, "5");
+  m_host.AnswerQuestions({IDCANCEL});
+  dlg->close();
+  EXPECT_TRUE(dlg->isVisible());
+  m_host.AnswerQuestions({IDNO});
+  dlg->close();
+  EXPECT_FALSE(dlg->isVisible());
+}
+
+TEST_F(VelaDlgCommandsTest, TheStatusLineSaysWhatTheLastCommandDidAndWhoIsOnline) {
+  StartSim();
+  auto dlg = Open();
+  const QRegularExpression time(QStringLiteral(", \\d\\d:\\d\\d:\\d\\d$"));
+  Press(*dlg, CVELADlg::IDC_DOWNLOAD, {ChoosePort()});
+  EXPECT_TRUE(dlg->StatusText().startsWith(QString::fromStdString("Downloaded to " + m_sim->ComName() + ", ")))
+      << dlg->StatusText().toStdString();
+  EXPECT_TRUE(time.match(dlg->StatusText()).hasMatch()) << dlg->StatusText().toStdString();
+  EXPECT_TRUE(dlg->OnlineStatusText().isEmpty());
+
+  Press(*dlg, CVELADlg::IDC_SAVE_FILE, {PickFile(m_home.File("line"))});
+  EXPECT_TRUE(dlg->StatusText().startsWith("Saved line.cfg, ")) << dlg->StatusText().toStdString();
+
+  Connect(*dlg);
+  EXPECT_TRUE(dlg->StatusText().startsWith("Connected to ")) << dlg->StatusText().toStdString();
+  const QString online = dlg->OnlineStatusText();
+  EXPECT_TRUE(online.contains(QString::fromStdString(m_sim->ComName()))) << online.toStdString();
+  EXPECT_TRUE(online.contains(QString::fromStdString(dlg->Model()->GetValueString(6, 0)))) << online.toStdString();
+  EXPECT_TRUE(online.contains(QString::fromStdString(dlg->Model()->GetValueString(6, 2)))) << online.toStdString();
+
+  // The buttons name their Alt keys.
+  EXPECT_TRUE(Button(*dlg, CVELADlg::IDC_CONNECT)->toolTip().startsWith("Disconnect (Alt+C)"));
+  EXPECT_EQ(Button(*dlg, CVELADlg::IDC_OPEN_FILE)->toolTip(), "Open File (Alt+O)");
+  dlg->SelectBlock(1);
+  EXPECT_EQ(Button(*dlg, CVELADlg::kUtilityButtons[2])->toolTip().toStdString(),
+            LoadString(IDS_UT_FINE_RESET) + " (Alt+3)");
+}
+
 TEST_F(VelaDlgCommandsTest, AFileThatCannotBeReadSaysWhyOnceAndThenThatTheLoadFailed) {
   auto dlg = Open();
   const Lines before = Snapshot(*dlg->Model());
@@ -544,6 +643,87 @@ TEST_F(VelaDlgCommandsTest, ClosingDuringAUtilityPromptCancelsItThenCloses) {
   EXPECT_FALSE(dlg->IsOnline());
   EXPECT_EQ(m_sim->WriteCounts().accepted, 0);
   ExpectLineFree(*dlg);
+}
+
+// The words of a PDF's page with their boxes, in points.
+struct PdfWord {
+  QString text;
+  QRectF box;
+};
+std::vector<PdfWord> PdfWords(const std::string &pdf) {
+  QProcess run;
+  run.start("pdftotext", {"-bbox", QString::fromStdString(pdf), "-"});
+  run.waitForFinished(30000);
+  const QString html = QString::fromUtf8(run.readAllStandardOutput());
+  static const QRegularExpression word(
+      QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+  std::vector<PdfWord> words;
+  for (auto it = word.globalMatch(html); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    words.push_back({m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                           QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+  }
+  return words;
+}
+
+QString PdfText(const std::string &pdf) {
+  QProcess run;
+  run.start("pdftotext", {QString::fromStdString(pdf), "-"});
+  run.waitForFinished(30000);
+  return QString::fromUtf8(run.readAllStandardOutput()).simplified();
+}
+
+TEST_F(VelaDlgCommandsTest, TheTrendsPdfSaysWhatItShowsInLegibleLabelsThatDoNotMeet) {
+  SimOptions options;
+  options.tag = "FT-101";
+  StartSim(options);
+  for (int language : {0, 1}) {
+    m_language.Load(language);
+    auto dlg = Open();
+    Connect(*dlg);
+    dlg->SelectBlock(1);
+    Button(*dlg, CVELADlg::kUtilityButtons[3])->click(); // "Trend Graph"
+    CGraphCtrl *panel = dlg->GraphPanel();
+    ASSERT_TRUE(panel);
+    panel->SetTickInterval(20);
+    FindControl<QPushButton>(panel, 1039)->click();
+    ASSERT_TRUE(Pump([&] { return panel->Graph()->Logic().Samples().Size() >= 3; }));
+    FindControl<QPushButton>(panel, 1040)->click();
+    const std::string pdf = m_home.File("trend" + std::to_string(language) + ".pdf");
+    ModalDriver save({PickFile(pdf)});
+    FindControl<QPushButton>(panel, 1043)->click();
+    ASSERT_TRUE(save.Done());
+
+    const QString text = PdfText(pdf);
+    for (const std::string &line :
+         {FormatMessageId(IDS_TREND_TITLE_UNIT, {LoadString(IDS_BLOCK_0 + 1), dlg->Panel(1)->Unit()}),
+          FormatMessageId(IDS_TREND_INSTRUMENT, {"KT5RS", "A0000001", "FT-101"})})
+      EXPECT_TRUE(text.contains(QString::fromStdString(line).simplified())) << line << "\n" << text.toStdString();
+    const QString time = QString::fromStdString(FormatMessageId(
+        IDS_TREND_TIME, {QDate::currentDate().toString("yyyy-MM-dd").toStdString() + " \\d\\d:\\d\\d:\\d\\d",
+                         "0:00:\\d\\d"}));
+    EXPECT_TRUE(QRegularExpression(time.simplified()).match(text).hasMatch()) << text.toStdString();
+
+    // The chart's numbers are printed at 10 points, and no word covers
+    // another (boxes of adjacent lines may touch by a hair).
+    const std::vector<PdfWord> words = PdfWords(pdf);
+    int numbers = 0;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      bool isNumber = false;
+      words[i].text.toDouble(&isNumber);
+      if (isNumber) {
+        ++numbers;
+        EXPECT_GE(words[i].box.height(), 9.0) << words[i].text.toStdString();
+      }
+      for (std::size_t j = 0; j < i; ++j)
+        EXPECT_FALSE(words[i].box.adjusted(0.5, 0.5, -0.5, -0.5).intersects(words[j].box))
+            << words[j].text.toStdString() << " and " << words[i].text.toStdString();
+    }
+    EXPECT_GE(numbers, 6);
+    FindControl<QPushButton>(panel, 1041)->click();
+    dlg->close();
+  }
+  m_language.Load(0);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "ui/mainwindow/parameter_list_ctrl.h"
 #include "ui/mainwindow/vela_dlg.h"
 
+#include "ui/instruments/meter.h"
 #include "ui/instruments/meter_ctrl.h"
 #include "kt5rs_simulator.h"
 #include "core/link/comm_interface.h"
@@ -28,6 +29,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
@@ -307,6 +309,102 @@ TEST_F(VelaDlgTest, EnterEditsAndEscapeHidesButNeitherClosesTheWindow) {
   EXPECT_TRUE(m_host.Messages().empty());
 }
 
+// The list's names as the user sees them: cut to the name column's width.
+QString Shown(const CParameterListCtrl &list, int row) {
+  const QFontMetrics metrics(list.font());
+  return metrics.elidedText(list.RowText(row, 0), Qt::ElideRight, list.columnWidth(0) - 8);
+}
+
+TEST_F(VelaDlgTest, EveryNameShowsWholeInBothLanguagesAndTheValueTakesTheRest) {
+  for (int language : {0, 1}) {
+    m_language.Load(language);
+    auto dlg = Open();
+    CParameterListCtrl &list = List(*dlg);
+    dlg->SelectBlock(1);
+    // Fine zero adjustment X and Y read differently.
+    EXPECT_NE(Shown(list, 1), Shown(list, 2));
+    for (int block = 0; block < CVELADlg::kDeviceInfoBlock; ++block) {
+      dlg->SelectBlock(block);
+      for (int row = 0; row < std::min(list.rowCount(), 4); ++row)
+        EXPECT_EQ(Shown(list, row), list.RowText(row, 0)) << language << ": " << block << "." << row;
+    }
+    EXPECT_EQ(list.columnWidth(0) + list.columnWidth(1), list.viewport()->width());
+    dlg->close();
+  }
+  m_language.Load(0);
+}
+
+TEST_F(VelaDlgTest, ARowsTooltipGivesItsNameRangeOrChoicesAndDefault) {
+  auto dlg = Open();
+  dlg->SelectBlock(1);
+  const QStringList filter = List(*dlg).RowToolTip(0).split('\n');
+  EXPECT_EQ(filter, (QStringList{QString::fromStdString(LoadString(IDS_PAR_FILTER)),
+                                 "Range: 0, or 0.5000 to 30.0000 s", "Default: 0.0000"}));
+  dlg->SelectBlock(5);
+  const QStringList type = List(*dlg).RowToolTip(0).split('\n');
+  ASSERT_GE(type.size(), 5);
+  EXPECT_EQ(type[1], "Choices:");
+  EXPECT_EQ(type[2].trimmed().toStdString(), dlg->Model()->GetChoiceText(5, 0, 0));
+  EXPECT_TRUE(type.last().startsWith("Default: "));
+  // A range in the unit of the output type.
+  dlg->SelectBlock(4);
+  const QString range = List(*dlg).RowToolTip(1).split('\n')[1];
+  EXPECT_TRUE(range.startsWith("Range: ")) << range.toStdString();
+  EXPECT_TRUE(range.endsWith(QString::fromStdString(" " + dlg->Model()->GetOutputUnit()))) << range.toStdString();
+}
+
+TEST_F(VelaDlgTest, TheWindowGrowsWithTheListAndTheMetersAndKeepsItsSize) {
+  SetSettingsStore(&m_store);
+  {
+    auto dlg = Open();
+    EXPECT_EQ(dlg->Client()->minimumSize(), dlg->BaseSize());
+    const QSize screen = dlg->screen()->availableSize();
+    EXPECT_EQ(dlg->size(), dlg->BaseSize().boundedTo(screen));
+    QPushButton *open = Button(*dlg, CVELADlg::IDC_OPEN_FILE);
+    const QSize buttonSize = open->size();
+    dlg->SelectBlock(3);
+    auto lastRowShown = [&] { return List(*dlg).rowAt(List(*dlg).viewport()->height() - 1); };
+    const int rowsBefore = lastRowShown();
+    const int meterBefore = dlg->Panel(1)->Meter()->height();
+    dlg->resize(1920, 1080);
+    QApplication::processEvents();
+    EXPECT_GT(lastRowShown(), rowsBefore);
+    EXPECT_GT(List(*dlg).width(), 1000);
+    EXPECT_GT(dlg->Panel(1)->Meter()->height(), meterBefore + 500);
+    EXPECT_EQ(open->size(), buttonSize);
+    // The value box stays below its meter.
+    EXPECT_GT(FindControl(dlg->Panel(1), CMeterCtrl::IDC_VALUE)->y(), dlg->Panel(1)->Meter()->geometry().bottom());
+    dlg->close();
+  }
+  EXPECT_EQ(m_store.GetInt("Settings", "WindowWidth", 0), 1920);
+  {
+    // Back at the size it had, as far as the screen allows.
+    auto dlg = Open();
+    EXPECT_EQ(dlg->size(), QSize(1920, 1080).boundedTo(dlg->screen()->availableSize()));
+    dlg->close();
+  }
+  SetSettingsStore(nullptr);
+}
+
+TEST_F(VelaDlgTest, EveryControlHasANameAScreenReaderCanSay) {
+  auto dlg = Open();
+  for (int block = 1; block <= 4; ++block) {
+    const std::string caption = LoadString(IDS_BLOCK_0 + block);
+    EXPECT_EQ(FindControl(dlg->Panel(block), CMeterCtrl::IDC_VALUE)->accessibleName().toStdString(), caption);
+    EXPECT_EQ(dlg->Panel(block)->Meter()->accessibleName().toStdString(), caption + " meter");
+  }
+  QApplication::processEvents();
+  dlg->Panel(2)->SetValueText("12.5000");
+  EXPECT_EQ(dlg->Panel(2)->Meter()->accessibleDescription(), "12.5000 %, range 0.0000 to 100.0000 %");
+  // No internal name, and no empty button offered.
+  for (QWidget *w : dlg->findChildren<QWidget *>())
+    EXPECT_NE(w->accessibleName(), "METER_BASE");
+  dlg->SelectBlock(3);
+  EXPECT_TRUE(Button(*dlg, CVELADlg::kUtilityButtons[1])->isVisible());
+  EXPECT_FALSE(Button(*dlg, CVELADlg::kUtilityButtons[2])->isVisible());
+  EXPECT_FALSE(List(*dlg).accessibleName().isEmpty());
+}
+
 class VelaDlgOnlineTest : public VelaDlgTest {
 protected:
   void Connect(CVELADlg &dlg) {
@@ -322,6 +420,17 @@ protected:
   }
   std::unique_ptr<CKT5RSSimulator> m_sim;
 };
+
+TEST_F(VelaDlgOnlineTest, OnlineATooltipAlsoGivesTheValueReadFromTheInstrument) {
+  auto dlg = Open();
+  Connect(*dlg);
+  dlg->SelectBlock(6);
+  const QStringList serial = List(*dlg).RowToolTip(2).split('\n');
+  ASSERT_EQ(serial.size(), 2);
+  EXPECT_EQ(serial[1].toStdString(), "Instrument: " + dlg->Model()->GetValueText(6, 2));
+  dlg->SelectBlock(1);
+  EXPECT_TRUE(List(*dlg).RowToolTip(0).split('\n').last().startsWith("Instrument: "));
+}
 
 TEST_F(VelaDlgOnlineTest, PolledErrorAsksOnceAndNoLeavesTheWindowOffline) {
   auto dlg = Open();

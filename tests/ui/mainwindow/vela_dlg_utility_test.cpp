@@ -25,6 +25,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -186,6 +187,7 @@ TEST_F(VelaDlgUtilityTest, CommunicationFailureIsShownAndLeavesTheViewAndTheConn
   {
     // Holding the line keeps the poller from meeting the fault first.
     CLinkLock hold = dlg->Poller()->ScopedLock();
+    // The model check before the reset's question meets the fault.
     m_sim->SetFault(SimFault::NulInside, 0, 1);
     Slot(*dlg, 2)->click();
   }
@@ -195,6 +197,99 @@ TEST_F(VelaDlgUtilityTest, CommunicationFailureIsShownAndLeavesTheViewAndTheConn
   EXPECT_NE(ListValues(*dlg), ModelValues(*dlg));
   EXPECT_TRUE(dlg->IsOnline());
   EXPECT_EQ(Button(*dlg, CVELADlg::IDC_CONNECT)->text(), "Disconnect");
+}
+
+TEST_F(VelaDlgUtilityTest, AltKeyOfAResetAsksFirstAndNoSendsNothing) {
+  auto dlg = Open(true);
+  dlg->SelectBlock(1);
+  m_sim->ClearTranscript();
+  // No (the scripted answer) to the question of Reset Fine Adjustment.
+  QTest::keyClick(dlg.get(), Qt::Key_3, Qt::AltModifier);
+  ASSERT_EQ(m_host.Messages().size(), 1u);
+  EXPECT_EQ(m_host.Messages()[0].style, MB_YESNO | MB_ICONQUESTION);
+  EXPECT_NE(m_host.Messages()[0].text.find(LoadString(IDS_UT_FINE_RESET)), std::string::npos);
+  const Lines sent = m_sim->Commands();
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "I31"), 0);
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "DC"), 0);
+
+  // Yes: the reset goes out, and the answer says what the instrument holds.
+  m_host.Clear();
+  m_host.AnswerQuestions({IDYES});
+  QTest::keyClick(dlg.get(), Qt::Key_3, Qt::AltModifier);
+  const Lines after = m_sim->Commands();
+  EXPECT_EQ(std::count(after.begin(), after.end(), "DC"), 1);
+  ASSERT_EQ(m_host.Messages().size(), 2u);
+  EXPECT_EQ(m_host.Messages()[1].style, MB_ICONINFORMATION);
+}
+
+TEST_F(VelaDlgUtilityTest, AFixedOutputShowsABannerAndDisconnectAsksToReturnItFirst) {
+  auto dlg = Open(true);
+  dlg->SelectBlock(5);
+  m_host.AnswerLoop({2, 120000});
+  Slot(*dlg, 3)->click();
+  ASSERT_TRUE(m_sim->FixedOutput()) << m_host.LoopLimitsShown().size() << " loop dialogs, messages: "
+                                    << ::testing::PrintToString(m_host.MessageTexts());
+  auto *banner = FindControl<QLabel>(dlg->Client(), CVELADlg::IDC_FIXED_OUTPUT);
+  ASSERT_TRUE(banner);
+  ASSERT_TRUE(Pump([&] { return banner->isVisible() && banner->text().contains("12.0000"); }));
+  EXPECT_TRUE(banner->text().startsWith(QString::fromStdString(LoadString(IDS_FIXED_OUTPUT))));
+
+  // Cancel: still online, the output still held, nothing written.
+  QPushButton *connect = Button(*dlg, CVELADlg::IDC_CONNECT);
+  m_sim->ClearTranscript();
+  m_host.AnswerQuestions({IDCANCEL});
+  connect->click();
+  EXPECT_TRUE(dlg->IsOnline());
+  EXPECT_TRUE(connect->isChecked());
+  EXPECT_EQ(m_host.Messages().back().text, LoadString(IDS_FIXED_OUTPUT_RELEASE));
+  EXPECT_EQ(m_host.Messages().back().style, MB_YESNOCANCEL | MB_ICONQUESTION);
+  Lines sent = m_sim->Commands();
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "I01"), 0);
+
+  // Yes: item 1 goes back to 0 while the port is still open, then the
+  // window goes offline and the banner with it.
+  m_host.AnswerQuestions({IDYES});
+  connect->click();
+  EXPECT_FALSE(dlg->IsOnline());
+  EXPECT_FALSE(m_sim->FixedOutput());
+  sent = m_sim->Commands();
+  const auto item1 = std::find(sent.begin(), sent.end(), "I01");
+  ASSERT_NE(item1, sent.end());
+  EXPECT_EQ(*(item1 + 1), "D0");
+  EXPECT_FALSE(banner->isVisible());
+}
+
+TEST_F(VelaDlgUtilityTest, NoToTheFixedOutputQuestionLeavesItHeldAndCloseAsksToo) {
+  auto dlg = Open(true);
+  dlg->SelectBlock(5);
+  m_host.AnswerLoop({2, 80000});
+  Slot(*dlg, 3)->click();
+  ASSERT_TRUE(m_sim->FixedOutput()) << m_host.LoopLimitsShown().size() << " loop dialogs, messages: "
+                                    << ::testing::PrintToString(m_host.MessageTexts());
+  // Close, answered Cancel, keeps the window; No closes it and leaves the output held.
+  m_host.AnswerQuestions({IDCANCEL});
+  dlg->close();
+  EXPECT_TRUE(dlg->isVisible());
+  EXPECT_TRUE(dlg->IsOnline());
+  m_host.AnswerQuestions({IDNO});
+  dlg->close();
+  EXPECT_FALSE(dlg->IsOnline());
+  EXPECT_TRUE(m_sim->FixedOutput());
+}
+
+TEST_F(VelaDlgUtilityTest, AnOpenSensorShowsItsReadingInTheAlarmColour) {
+  auto dlg = Open(true);
+  CMeterCtrl *percent = dlg->Panel(2);
+  ASSERT_TRUE(Pump([&] { return percent->Value() > 37 && percent->Value() < 38; }));
+  EXPECT_EQ(percent->Alarm(), MeterAlarm::None);
+  m_sim->SetOpenCircuit(true);
+  ASSERT_TRUE(Pump([&] { return percent->Alarm() == MeterAlarm::Above; }));
+  auto *box = FindControl<QLineEdit>(percent, CMeterCtrl::IDC_VALUE);
+  EXPECT_GT(percent->Value(), 100);
+  EXPECT_EQ(box->palette().color(QPalette::Base), CMeterCtrl::AlarmBackground());
+  EXPECT_TRUE(percent->toolTip().startsWith("Above range"));
+  m_sim->SetOpenCircuit(false);
+  ASSERT_TRUE(Pump([&] { return percent->Alarm() == MeterAlarm::None; }));
 }
 
 TEST_F(VelaDlgUtilityTest, APolledFailureIsAskedAboutOnlyAfterTheActionEnds) {
