@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Random keys and clicks on the window for a while, against a simulated
-# instrument that misbehaves at random. Fails on a crash, on a window that
-# stops answering for 5 s, and on a sanitizer report. Not part of CI: every
-# run is different (the seed is printed, and taken back with --seed).
+# Random keys and clicks on the window for a while, with its own simulated
+# instrument (vela --simulate) misbehaving at random. Fails on a crash, on a
+# window that stops answering for 5 s, and on a sanitizer report. Not part of
+# CI: every run is different (the seed is printed, and taken back with --seed).
 #
 #   bash scripts/monkey.sh [--minutes N] [--build DIR] [--seed S]
 #
 # Build DIR (default build) with the asan preset to catch memory errors:
-#   cmake --preset asan -DVELA_BUILD_UI=ON && cmake --build build-asan --target vela kt5rs-sim
-# Needs Xvfb, openbox and xdotool.
+#   cmake --preset asan -DVELA_BUILD_UI=ON && cmake --build build-asan --target vela
+# Needs Xvfb, openbox and xdotool. The faults reach the simulator through the
+# pipe VELA_SIM_CONTROL names; VELA_SIM_LOG keeps its transcript, from which
+# the connections are counted.
 set -u
 
 minutes=10
@@ -26,7 +28,7 @@ for tool in Xvfb openbox xdotool; do
   command -v "$tool" >/dev/null || { echo "monkey: $tool is missing (apt-get install xvfb openbox xdotool)" >&2; exit 2; }
 done
 bin=$(cd "$build/bin" 2>/dev/null && pwd) || { echo "monkey: no $build/bin" >&2; exit 2; }
-[ -x "$bin/vela" ] && [ -x "$bin/kt5rs-sim" ] || { echo "monkey: build vela and kt5rs-sim in $build first" >&2; exit 2; }
+[ -x "$bin/vela" ] || { echo "monkey: build vela in $build first" >&2; exit 2; }
 
 RANDOM=$seed
 work=$(mktemp -d /tmp/vela-monkey.XXXXXX)
@@ -54,22 +56,23 @@ for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 
-# The instrument, with its commands on a pipe the faults are written into.
+# The window's instrument takes its faults from this pipe. Held open for
+# reading and writing here, so a write never waits for a window to read.
 mkfifo "$work/sim.in"
-"$bin/kt5rs-sim" --log "$work/sim.log" <"$work/sim.in" >"$work/sim.out" 2>&1 &
-sim=$!
-pids+=($sim)
-exec 7>"$work/sim.in"
-sleep 1
+exec 7<>"$work/sim.in"
+export VELA_SIM_CONTROL=$work/sim.in
 
 keys=(alt+c alt+o alt+s alt+u alt+d alt+p alt+l alt+1 alt+2 alt+3 alt+4 alt+5 alt+6
       Return Return Escape Escape Tab shift+Tab Up Down Left Right space
       1 2 5 period minus BackSpace Delete y n)
 faults=(silence late cut garbage nul endless slow-under slow-over hangup)
-sent_keys=0 sent_clicks=0 injected=0 starts=0 failure=""
+sent_keys=0 sent_clicks=0 injected=0 starts=0 connections=0 failure=""
+online=0 last_poll_check=0
 
 start_vela() {
-  "$bin/vela" >>"$work/vela.log" 2>&1 &
+  # Each run of the window has its own simulator, and its own transcript.
+  export VELA_SIM_LOG=$work/sim.$((starts + 1)).log
+  "$bin/vela" --simulate >>"$work/vela.log" 2>&1 &
   vela=$!
   echo "$vela" >"$work/vela.pid"
   pids+=($vela)
@@ -112,6 +115,33 @@ check_answering() {
 sampler &
 pids+=($!)
 
+# Online while the poller's group select ("G01") came within the last 3 s; a
+# poll after a longer gap starts a new connection.
+count_connections() {
+  local last now
+  last=$(tail -n 40 "$VELA_SIM_LOG" 2>/dev/null | grep '> G01' | tail -n 1 | cut -d' ' -f1)
+  now=$(date +%s)
+  if [ -n "$last" ] && [ $((now - $(date -d "$last" +%s 2>/dev/null || echo 0))) -le 3 ]; then
+    [ "$online" -eq 0 ] && connections=$((connections + 1))
+    online=1
+  else
+    online=0
+  fi
+}
+# Every half minute offline: close what is open (Escape is Cancel) and
+# connect to the simulated port the connect dialog offers first.
+try_connect() {
+  local main
+  main=$(xdotool search --onlyvisible --pid "$vela" --name "CFG Version" 2>/dev/null | head -1)
+  [ -n "$main" ] || return 0
+  xdotool key --clearmodifiers Escape Escape 2>/dev/null
+  xdotool windowactivate --sync "$main" 2>/dev/null
+  xdotool key --clearmodifiers alt+c 2>/dev/null
+  sleep 1
+  xdotool key --clearmodifiers Return 2>/dev/null
+  sent_keys=$((sent_keys + 4))
+}
+
 start_vela
 answering_since=$(date +%s%3N)
 end=$(($(date +%s) + minutes * 60))
@@ -134,6 +164,14 @@ while [ "$(date +%s)" -lt "$end" ]; do
   fi
   if ls "$work"/sanitizer* >/dev/null 2>&1; then failure="sanitizer report"; break; fi
 
+  if [ $(($(date +%s) - last_poll_check)) -ge 1 ]; then
+    count_connections
+    if [ "$online" -eq 0 ] && [ $(($(date +%s) - ${last_connect_try:-0})) -ge 30 ]; then
+      last_connect_try=$(date +%s)
+      try_connect
+    fi
+    last_poll_check=$(date +%s)
+  fi
   roll=$((RANDOM % 100))
   if [ $roll -lt 4 ]; then
     echo "fault ${faults[RANDOM % ${#faults[@]}]} $((RANDOM % 20)) $((1 + RANDOM % 5))" >&7
@@ -166,7 +204,7 @@ if [ -z "$failure" ] && kill -0 "$vela" 2>/dev/null; then
 fi
 ls "$work"/sanitizer* >/dev/null 2>&1 && failure=${failure:-"sanitizer report"}
 
-echo "monkey: $sent_keys keys, $sent_clicks clicks, $injected faults injected, $starts window starts"
+echo "monkey: $minutes min, $((sent_keys + sent_clicks)) actions ($sent_keys keys, $sent_clicks clicks), $connections connections, $injected faults injected, $starts window starts"
 if [ -n "$failure" ]; then
   echo "monkey: FAILED: $failure (seed $seed; see $work)"
   cat "$work"/sanitizer* 2>/dev/null | head -60

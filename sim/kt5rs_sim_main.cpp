@@ -1,6 +1,7 @@
 // kt5rs-sim: a simulated KT5RS on a pseudo-terminal, registered as a COM
 // port, controlled by line commands on standard input.
 #include "kt5rs_simulator.h"
+#include "sim_control.h"
 
 #include <cerrno>
 #include <csignal>
@@ -8,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <map>
 #include <poll.h>
 #include <sstream>
 #include <string>
@@ -62,96 +62,6 @@ const char kHelp[] =
     "  transcript [N]     the last N lines in and out (default 20)\n"
     "  quit               end\n";
 
-bool ParseOnOff(const std::string &s, bool &v) {
-  if (s == "on" || s == "1") {
-    v = true;
-    return true;
-  }
-  if (s == "off" || s == "0") {
-    v = false;
-    return true;
-  }
-  return false;
-}
-
-bool ParseNumber(const std::string &s, long &v) {
-  char *end = nullptr;
-  errno = 0;
-  v = std::strtol(s.c_str(), &end, 10);
-  return !s.empty() && *end == '\0' && errno == 0;
-}
-
-const std::map<std::string, SimFault> kFaults = {
-    {"silence", SimFault::Silence},      {"late", SimFault::LateReply},
-    {"cut", SimFault::CutShort},         {"garbage", SimFault::Garbage},
-    {"nul", SimFault::NulInside},        {"endless", SimFault::EndlessLine},
-    {"slow-under", SimFault::SlowUnder}, {"slow-over", SimFault::SlowOver},
-    {"hangup", SimFault::HangUp}};
-
-// One control line; false ends the program.
-bool Command(CKT5RSSimulator &sim, const std::string &line) {
-  std::istringstream in(line);
-  std::string cmd, a, b, c;
-  in >> cmd >> a >> b >> c;
-  if (cmd.empty())
-    return true;
-  long n = 0, m = 0;
-  bool on = false;
-  if (cmd == "quit" || cmd == "exit")
-    return false;
-  if (cmd == "input") {
-    char *end = nullptr;
-    const double v = std::strtod(a.c_str(), &end);
-    if (a.empty() || *end != '\0') {
-      std::cout << "error: input PERCENT" << std::endl;
-      return true;
-    }
-    sim.SetInputPercent(v);
-    sim.SetOpenCircuit(false);
-  } else if (cmd == "wave") {
-    sim.SetInputWave();
-  } else if (cmd == "open") {
-    sim.SetOpenCircuit(true);
-  } else if (cmd == "close-circuit" || cmd == "close") {
-    sim.SetOpenCircuit(false);
-  } else if (cmd == "sw28" && ParseOnOff(a, on)) {
-    sim.SetSw28(on);
-  } else if (cmd == "pace" && ParseOnOff(a, on)) {
-    sim.SetPace(on);
-  } else if (cmd == "turnaround" && ParseNumber(a, n) && n >= 0) {
-    sim.SetTurnaround(static_cast<unsigned>(n));
-  } else if (cmd == "fault" && a == "clear") {
-    sim.ClearFault();
-  } else if (cmd == "fault" && kFaults.count(a)) {
-    n = 0;
-    m = -1;
-    if ((!b.empty() && !ParseNumber(b, n)) || (!c.empty() && !ParseNumber(c, m))) {
-      std::cout << "error: fault KIND [AFTER [COUNT]]" << std::endl;
-      return true;
-    }
-    sim.SetFault(kFaults.at(a), static_cast<int>(n), static_cast<int>(m));
-  } else if (cmd == "dump") {
-    std::cout << sim.DumpState() << std::flush;
-    return true;
-  } else if (cmd == "transcript") {
-    if (a.empty() || !ParseNumber(a, n))
-      n = 20;
-    const auto t = sim.Transcript();
-    for (std::size_t i = t.size() > static_cast<std::size_t>(n) ? t.size() - n : 0; i < t.size(); ++i)
-      std::cout << t[i] << "\n";
-    std::cout << std::flush;
-    return true;
-  } else if (cmd == "help") {
-    std::cout << kHelp << std::flush;
-    return true;
-  } else {
-    std::cout << "error: unknown command (help lists them)" << std::endl;
-    return true;
-  }
-  std::cout << "ok" << std::endl;
-  return true;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -175,7 +85,7 @@ int main(int argc, char **argv) {
       return 0;
     } else if (arg == "--com") {
       value(v);
-      if (!ParseNumber(v, n) || n < 1 || n > 255) {
+      if (!SimParseNumber(v, n) || n < 1 || n > 255) {
         std::fprintf(stderr, "kt5rs-sim: --com takes a number from 1 to 255\n");
         return 2;
       }
@@ -188,7 +98,7 @@ int main(int argc, char **argv) {
       value(opt.model);
     } else if (arg == "--sw28") {
       value(v);
-      if (!ParseOnOff(v, opt.sw28)) {
+      if (!SimParseOnOff(v, opt.sw28)) {
         std::fprintf(stderr, "kt5rs-sim: --sw28 takes on or off\n");
         return 2;
       }
@@ -202,7 +112,7 @@ int main(int argc, char **argv) {
       opt.pace = true;
     } else if (arg == "--turnaround" || arg == "--timeout") {
       value(v);
-      if (!ParseNumber(v, n) || n < 0 || n > 600000) {
+      if (!SimParseNumber(v, n) || n < 0 || n > 600000) {
         std::fprintf(stderr, "kt5rs-sim: %s takes milliseconds\n", arg.c_str());
         return 2;
       }
@@ -275,7 +185,10 @@ int main(int argc, char **argv) {
         pending.erase(0, nl + 1);
         if (!line.empty() && line.back() == '\r')
           line.pop_back();
-        quit = !Command(sim, line);
+        if (line == "help")
+          std::cout << kHelp << std::flush;
+        else
+          quit = !SimControlLine(sim, line, std::cout);
       }
       if (quit)
         break;

@@ -79,6 +79,12 @@ bool CUpdateIOThread::SetProtocol(CCommInterface *protocol) {
   if (protocol)
     protocol->Serial().SetAbortSignal(&m_abort);
   m_protocol.store(protocol);
+  if (protocol) {
+    // Under the stop mutex, so an offline wait that has just found no
+    // protocol cannot miss this one.
+    { std::lock_guard stopLock(m_stopMutex); }
+    m_stopSignal.notify_all();
+  }
   return true;
 }
 
@@ -110,8 +116,11 @@ void CUpdateIOThread::RunCycle() {
   CCommInterface *protocol = m_protocol.load();
   if (!protocol) {
     m_error.store(false);
-    Pause(IdlePause);
     ++m_cycles;
+    // Nothing to poll until a connection comes: sleep without waking, and
+    // without the line, which the user may take meanwhile.
+    lock.Unlock();
+    WaitForProtocol();
     return;
   }
   try {
@@ -128,6 +137,11 @@ void CUpdateIOThread::RunCycle() {
     Pause(IdlePause);
   }
   ++m_cycles;
+}
+
+void CUpdateIOThread::WaitForProtocol() {
+  std::unique_lock lock(m_stopMutex);
+  m_stopSignal.wait(lock, [this] { return StopRequested() || m_protocol.load() != nullptr; });
 }
 
 void CUpdateIOThread::Pause(std::chrono::milliseconds duration) {

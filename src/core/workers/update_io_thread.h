@@ -4,7 +4,8 @@
 //
 // One cycle: take the link mutex (at most 500 ms, else skip), then "G01\r" and
 // items 4, 5, 3 and 2 each followed by "D\r", all as raw transactions; release.
-// Offline, a cycle only clears the error flag and pauses 100 ms.
+// Offline, a cycle only clears the error flag and sleeps until a connection
+// is set or the thread is asked to stop.
 #pragma once
 
 #include "core/platform/abort_signal.h"
@@ -84,6 +85,7 @@ private:
   void Run();
   void RunCycle();
   void Pause(std::chrono::milliseconds duration);
+  void WaitForProtocol();
   bool StopRequested() const { return m_stopRequested.load(); }
 
   CLinkMutex m_mutex;

@@ -1,6 +1,7 @@
 // The KT5RS configurator. With --simulate it also runs a simulated KT5RS on
 // a pseudo-terminal for the life of the program and offers it as a COM port.
 #include "ui/app/qt_settings_store.h"
+#include "ui/app/simulator_control.h"
 #include "ui/app/termination.h"
 #include "ui/app/vela_app.h"
 
@@ -12,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string_view>
@@ -81,11 +83,19 @@ int main(int argc, char **argv) {
                          (parser.isSet(simulate) ? " with a simulated instrument" : ""));
 
   std::unique_ptr<CKT5RSSimulator> simulator;
+  std::unique_ptr<CSimulatorControl> simulatorControl;
   std::string savedPort;
   if (parser.isSet(simulate)) {
-    simulator = std::make_unique<CKT5RSSimulator>();
+    // For scripts that drive the window: a transcript of the line, and a
+    // pipe of control lines that make the instrument misbehave.
+    SimOptions options;
+    if (const char *log = std::getenv("VELA_SIM_LOG"))
+      options.logFile = log;
+    simulator = std::make_unique<CKT5RSSimulator>(options);
     try {
       simulator->Start();
+      if (const char *pipe = std::getenv("VELA_SIM_CONTROL"); pipe && *pipe)
+        simulatorControl = std::make_unique<CSimulatorControl>(*simulator, pipe);
     } catch (const std::exception &e) {
       std::fprintf(stderr, "vela: cannot start the simulated instrument: %s\n", e.what());
       return 1;
@@ -118,6 +128,7 @@ int main(int argc, char **argv) {
       settings.SetCOMPort(savedPort);
       settings.Save();
     }
+    simulatorControl.reset();
     // Stopping removes the simulator's COM entry from the user's port map.
     simulator->Stop();
   }

@@ -57,8 +57,12 @@ bool CCommandGuard::DialogOpen() const {
 }
 
 bool CCommandGuard::PutOffClose() {
-  if (m_depth == 0 && !DialogOpen())
+  if (m_depth == 0 && !DialogOpen()) {
+    // Closing now: a wind-down step still queued must not close a dialog
+    // that opens after this (another window's, once this one has gone).
+    m_closePending = false;
     return false;
+  }
   // The command under way holds the link mutex and maybe an interface a
   // transfer thread still uses, a dialog of the window runs in a loop of its
   // own: they end first, then the window closes.

@@ -89,7 +89,7 @@ CVELADlg::CVELADlg(CLanguageModule &language, QWidget *parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_scroll);
   m_timer.setInterval(kTimerMs);
-  connect(&m_timer, &QTimer::timeout, this, &CVELADlg::OnTimer);
+  connect(&m_timer, &CIdleTimer::timeout, this, &CVELADlg::OnTimer);
 
   // Alt+C turns the connect button over first, as a click would.
   AddShortcut(Qt::Key_C, IDC_CONNECT, nullptr);
@@ -423,6 +423,9 @@ void CVELADlg::OnTimer() {
     m_panels[2]->SetValueText("0.0");
     m_panels[3]->SetValueText("0.0");
     m_panels[4]->SetValueText(m_model->GetValueString(4, 0));
+    // Offline these change only through something done in the window.
+    if (!(Poller() && Poller()->GetError()))
+      m_timer.Rest();
   }
   UpdateNotices();
 }
@@ -488,6 +491,9 @@ void CVELADlg::TakeConnection(std::unique_ptr<CCommInterface> comm) {
   if (!lock)
     return;
   m_connection.Take(std::move(comm));
+  // Live values come in from now on: the timer stops resting.
+  if (m_timer.IsResting())
+    m_timer.start();
   m_connect->setChecked(true);
   m_connect->setText(Text(IDS_DISCONNECT));
   // Which cable the window talks through, when several instruments are near.

@@ -7,6 +7,7 @@
 #include "core/model/observable.h"
 #include "ui/mainwindow/command_guard.h"
 #include "ui/mainwindow/connection.h"
+#include "ui/mainwindow/idle_timer.h"
 
 #include <QDialog>
 #include <QHash>
@@ -255,7 +256,7 @@ private:
   CEditText *m_editText = nullptr;
   CEditComboBox *m_editCombo = nullptr;
   std::unique_ptr<CParEdit> m_edit;
-  QTimer m_timer;
+  CIdleTimer m_timer;
   CConnection m_connection;
   CCommandGuard m_commands{*this};
   std::array<CMeterCtrl *, kBlockCount> m_panels{};

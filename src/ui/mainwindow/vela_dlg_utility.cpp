@@ -31,7 +31,7 @@ std::vector<std::string> AllValues(const CParBase &model) {
 // Stops a timer for a scope and starts it again afterwards if it ran.
 class CTimerPause {
 public:
-  explicit CTimerPause(QTimer &timer) : m_timer(timer), m_wasActive(timer.isActive()) { m_timer.stop(); }
+  explicit CTimerPause(CIdleTimer &timer) : m_timer(timer), m_wasActive(timer.isActive()) { m_timer.stop(); }
   ~CTimerPause() {
     if (m_wasActive)
       m_timer.start();
@@ -40,7 +40,7 @@ public:
   CTimerPause &operator=(const CTimerPause &) = delete;
 
 private:
-  QTimer &m_timer;
+  CIdleTimer &m_timer;
   bool m_wasActive;
 };
 

@@ -148,7 +148,12 @@ TEST(LiveValue, UserLocaleWithDecimalCommaDoesNotChangeTheReading) {
 }
 
 TEST_F(PollerTest, CycleSendsGroupThenItemsFourFiveThreeTwoEachWithARead) {
-  WaitCycles(2);
+  ASSERT_TRUE(WaitFor([&] { return m_poller.CycleCount() >= 1; }));
+  // Offline the poller sleeps until it is given a connection: no cycles, no
+  // wake-ups, and the line untouched.
+  const auto offline = m_poller.CycleCount();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(m_poller.CycleCount(), offline);
   EXPECT_TRUE(m_instrument.Commands().empty()) << "offline cycles must not touch the line";
   EXPECT_FALSE(m_poller.GetError());
   GoOnline();
@@ -195,8 +200,7 @@ TEST_F(PollerTest, OfflineCycleClearsTheFlagAndKeepsTheLastLiveTexts) {
   ASSERT_TRUE(m_poller.Lock());
   ASSERT_TRUE(m_poller.SetProtocol(nullptr));
   m_poller.Unlock();
-  WaitCycles(2);
-  EXPECT_FALSE(m_poller.GetError());
+  ASSERT_TRUE(WaitFor([&] { return !m_poller.GetError(); }));
   EXPECT_EQ(m_poller.GetLiveText(1), "42.5");
   EXPECT_DOUBLE_EQ(m_poller.GetLiveValue(1), 42.5);
 }
@@ -272,7 +276,7 @@ TEST_F(PollerTest, LockTimeOutShowsErrorAndTheOperationSendsNothing) {
 }
 
 TEST_F(PollerTest, StopWhileOfflineOrWaitingForTheLineIsPrompt) {
-  WaitCycles(1);
+  ASSERT_TRUE(WaitFor([&] { return m_poller.CycleCount() >= 1; }));
   auto start = Clock::now();
   {
     CLinkLock lock = m_poller.ScopedLock(); // the poller now waits for the line

@@ -52,6 +52,9 @@ TEST_P(TerminationTest, ASignalUnderTheOutputFineZeroPromptLeavesTheAdjustModeAn
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
   auto comm = std::make_unique<CCommInterface>();
   comm->OpenDevice(sim.DevicePath());
+  // As the connect leaves it: group 1 selected, whether or not the poller's
+  // first cycle comes before the utility.
+  comm->SelectGroup(1);
   dlg.TakeConnection(std::move(comm));
   m_host.SetMainWindow(&dlg);
   dlg.SelectBlock(5);

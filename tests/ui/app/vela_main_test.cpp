@@ -7,6 +7,8 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <csignal>
+#include <fstream>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -91,6 +93,38 @@ TEST(VelaProgram, SimulateOffersAComPortForTheLifeOfTheProgram) {
   EXPECT_NE(conf.find("[Lang]"), std::string::npos) << conf;
   // ... and afterwards the technician's own port (here the default) is back.
   EXPECT_NE(conf.find("COMPort=COM1"), std::string::npos) << conf;
+}
+
+TEST(VelaProgram, SimulatedInstrumentTakesControlLinesFromThePipeTheEnvironmentNames) {
+  ScopedTestHome home;
+  const std::string pipe = home.Path() + "/sim.in";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  QProcess p;
+  QProcessEnvironment env = Env(home);
+  env.insert("VELA_SIM_CONTROL", QString::fromStdString(pipe));
+  p.setProcessEnvironment(env);
+  p.start(kVela, {"--simulate"});
+  ASSERT_TRUE(p.waitForStarted(10000));
+  QByteArray err;
+  auto waitFor = [&](const QByteArray &text) {
+    for (int i = 0; i < 100 && !err.contains(text); ++i) {
+      p.waitForReadyRead(100);
+      err += p.readAllStandardError();
+    }
+    return err.contains(text);
+  };
+  ASSERT_TRUE(waitFor("simulated KT5RS on")) << err.toStdString();
+  {
+    std::ofstream control(pipe);
+    control << "fault garbage 0 1\ninput many\nquit\n" << std::flush;
+  }
+  EXPECT_TRUE(waitFor("vela: simulator: fault garbage 0 1: ok")) << err.toStdString();
+  EXPECT_TRUE(waitFor("vela: simulator: input many: error: input PERCENT")) << err.toStdString();
+  EXPECT_TRUE(waitFor("vela: simulator: quit: ignored")) << err.toStdString();
+  ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+  ASSERT_TRUE(p.waitForFinished(10000));
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), 0);
 }
 
 } // namespace

@@ -7,10 +7,12 @@
 #include "core/model/par_base.h"
 #include "core/resources/language_module.h"
 #include "core/resources/settings_store.h"
+#include "core/workers/update_io_thread.h"
 #include "scripted_ui_host.h"
 #include "test_env.h"
 #include "ui/resources/template_builder.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -18,6 +20,15 @@
 #include <memory>
 
 namespace {
+
+class TimerCounter : public QObject {
+public:
+  bool eventFilter(QObject *, QEvent *event) override {
+    timers += event->type() == QEvent::Timer;
+    return false;
+  }
+  int timers = 0;
+};
 
 class PaintCounter : public QObject {
 public:
@@ -49,11 +60,42 @@ TEST(VelaDlgIdle, PanelsArePaintedAgainOnlyWhenTheirTextChanges) {
   QTest::qWait(1000);
   EXPECT_EQ(counter.paints, 0);
 
-  // Offline the Input Value panel shows the set's 0% input.
+  // Offline the Input Value panel shows the set's 0% input. The set changes
+  // only through something done in the window; any event brings the panels
+  // up to date.
   dlg->Model()->SetValueString(2, 0, "12.5");
+  QTest::mouseMove(dlg.get(), QPoint(5, 5));
   QTest::qWait(300);
   EXPECT_GT(counter.paints, 0);
   EXPECT_EQ(FindControl<QLineEdit>(dlg->Panel(1), CMeterCtrl::IDC_VALUE)->text(), "12.5000");
+}
+
+TEST(VelaDlgIdle, OfflineAndLeftAloneTheWindowSleepsUntilSomethingHappens) {
+  ScopedTestHome home;
+  CScriptedUIHost host;
+  CMemorySettingsStore store;
+  CLanguageModule language(store, VELA_BIN_DIR);
+  language.Load(0);
+  auto dlg = std::make_unique<CVELADlg>(language);
+  dlg->Create();
+  dlg->show();
+  dlg->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+  QTest::qWait(300);
+
+  TimerCounter counter;
+  QApplication::instance()->installEventFilter(&counter);
+  const unsigned long cycles = dlg->Poller()->CycleCount();
+  QTest::qWait(1000);
+  EXPECT_EQ(counter.timers, 0) << "a timer woke the idle window";
+  EXPECT_EQ(dlg->Poller()->CycleCount(), cycles) << "the poller woke while offline";
+
+  // A key on the list wakes it once: the panels follow the set again.
+  dlg->Model()->SetValueString(2, 0, "7.5");
+  QTest::keyClick(dlg->focusWidget() ? dlg->focusWidget() : dlg.get(), Qt::Key_Shift);
+  QTest::qWait(300);
+  EXPECT_EQ(FindControl<QLineEdit>(dlg->Panel(1), CMeterCtrl::IDC_VALUE)->text(), "7.5000");
+  QApplication::instance()->removeEventFilter(&counter);
 }
 
 } // namespace

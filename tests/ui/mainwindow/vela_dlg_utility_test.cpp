@@ -60,6 +60,9 @@ protected:
       m_sim->Start();
       auto comm = std::make_unique<CCommInterface>();
       comm->OpenDevice(m_sim->DevicePath());
+      // As the connect leaves it: group 1 selected, whether or not the
+      // poller's first cycle comes before the first utility.
+      comm->SelectGroup(1);
       dlg->TakeConnection(std::move(comm));
       EXPECT_TRUE(dlg->IsOnline());
     }
