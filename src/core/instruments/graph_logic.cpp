@@ -264,8 +264,9 @@ GraphPicture CGraphLogic::Draw(const GraphRect &o, GraphRect p, int textHeight, 
     const int xv = GraphX(m_view, p, v);
     if (o.left <= xv && xv <= o.right) {
       const int w = textWidth(text);
-      // Not left of the plot, where the y labels are.
-      GraphMark mark{{}, {std::max(xv - w / 2, p.left + 1), p.bottom + 1}, {xv, p.bottom}, {xv, p.top}};
+      // Not left of the plot, where the y labels are, and half a line clear
+      // of them so that "20" and "0" do not read as "200".
+      GraphMark mark{{}, {std::max(xv - w / 2, p.left + h / 2), p.bottom + 1}, {xv, p.bottom}, {xv, p.top}};
       mark.text = place(text, mark.textAt, w, mark.textAt);
       pic.xMarks.push_back(std::move(mark));
     }

@@ -1,17 +1,17 @@
 #include "ui/instruments/meter_ctrl.h"
 
-#include "ui/instruments/meter.h"
 #include "core/platform/number_text.h"
 #include "core/resources/dialog_templates.h"
 #include "core/resources/message_format.h"
 #include "core/resources/string_ids.h"
+#include "ui/instruments/meter.h"
 #include "ui/resources/template_builder.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QResizeEvent>
-#include <algorithm>
 #include <QStyle>
+#include <algorithm>
 #include <string_view>
 
 CMeterCtrl::CMeterCtrl(QWidget *parent) : QWidget(parent) {
@@ -47,9 +47,14 @@ void CMeterCtrl::SetCaption(const std::string &text) {
 }
 
 void CMeterCtrl::DescribeMeter() {
-  const QString description = QString::fromStdString(
-      FormatMessageId(IDS_A11Y_METER_VALUE, {m_alarm == MeterAlarm::NotANumber ? std::string(kNoReadingText) : m_text,
-                                             m_unit->text().toStdString(), FormatFixed4(m_low), FormatFixed4(m_high)}));
+  // A panel with no reading (a block without a live value, or offline) has
+  // nothing to say but its name.
+  const QString description =
+      m_text.empty() ? QString()
+                     : QString::fromStdString(FormatMessageId(
+                           IDS_A11Y_METER_VALUE,
+                           {m_alarm == MeterAlarm::NotANumber ? std::string(kNoReadingText) : m_text,
+                            m_unit->text().toStdString(), FormatFixed4(m_low), FormatFixed4(m_high)}));
   if (m_meter->accessibleDescription() != description)
     m_meter->setAccessibleDescription(description);
 }

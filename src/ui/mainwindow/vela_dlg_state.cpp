@@ -21,8 +21,10 @@
 
 namespace {
 
-// The banner sits in the free stretch of the button row, in dialog units.
-constexpr int kBannerX = 337, kBannerY = 4, kBannerW = 98, kBannerH = 24;
+// The banner sits on the line between the block panels and the button row,
+// right of the group's title, in dialog units; the button row's free stretch
+// holds the History button.
+constexpr int kBannerX = 100, kBannerY = 31, kBannerW = 185, kBannerH = 12;
 
 } // namespace
 
@@ -32,7 +34,6 @@ void CVELADlg::BuildNotices() {
   m_fixedBanner->setObjectName(QString::number(IDC_FIXED_OUTPUT));
   m_fixedBanner->setGeometry(units.Map(kBannerX, kBannerY, kBannerW, kBannerH));
   m_fixedBanner->setAlignment(Qt::AlignCenter);
-  m_fixedBanner->setWordWrap(true);
   m_fixedBanner->setAutoFillBackground(true);
   QPalette palette = m_fixedBanner->palette();
   palette.setColor(QPalette::Window, QColor(0xFF, 0xD8, 0x40));

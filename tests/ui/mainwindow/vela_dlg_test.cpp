@@ -396,6 +396,7 @@ TEST_F(VelaDlgTest, EveryControlHasANameAScreenReaderCanSay) {
   QApplication::processEvents();
   dlg->Panel(2)->SetValueText("12.5000");
   EXPECT_EQ(dlg->Panel(2)->Meter()->accessibleDescription(), "12.5000 %, range 0.0000 to 100.0000 %");
+  EXPECT_TRUE(dlg->Panel(0)->Meter()->accessibleDescription().isEmpty()) << "no reading, no value to tell";
   // No internal name, and no empty button offered.
   for (QWidget *w : dlg->findChildren<QWidget *>())
     EXPECT_NE(w->accessibleName(), "METER_BASE");

@@ -233,6 +233,13 @@ TEST_F(VelaDlgUtilityTest, AFixedOutputShowsABannerAndDisconnectAsksToReturnItFi
   ASSERT_TRUE(banner);
   ASSERT_TRUE(Pump([&] { return banner->isVisible() && banner->text().contains("12.0000"); }));
   EXPECT_TRUE(banner->text().startsWith(QString::fromStdString(LoadString(IDS_FIXED_OUTPUT))));
+  // Over no other control (the group it sits on aside), and the whole text shows.
+  for (QWidget *w : dlg->Client()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+    if (w != banner && w->isVisible() && w->objectName() != QString::number(CVELADlg::IDC_FUNCTION_BLOCK)) {
+      EXPECT_FALSE(w->geometry().intersects(banner->geometry())) << w->objectName().toStdString();
+    }
+  }
+  EXPECT_LE(banner->fontMetrics().horizontalAdvance(banner->text()), banner->contentsRect().width());
 
   // Cancel: still online, the output still held, nothing written.
   QPushButton *connect = Button(*dlg, CVELADlg::IDC_CONNECT);
