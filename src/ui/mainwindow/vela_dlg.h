@@ -223,6 +223,9 @@ private:
   bool RefusedOnline();
   int AskPort();
   std::unique_ptr<CCommInterface> OpenPort(int port);
+  // AskPort, then OpenPort: null when the user cancelled or the port did not
+  // open (then said why). port: the one chosen.
+  std::unique_ptr<CCommInterface> AskAndOpenPort(int &port);
   // Asks for a port, opens it into comm and reads the whole instrument into a
   // fresh copy of the model; null when a step was cancelled or failed (the
   // user has been told). Read into a copy, a transfer that fails half-way

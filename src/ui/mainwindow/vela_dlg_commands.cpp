@@ -65,6 +65,11 @@ std::unique_ptr<CCommInterface> CVELADlg::OpenPort(int port) {
   return comm;
 }
 
+std::unique_ptr<CCommInterface> CVELADlg::AskAndOpenPort(int &port) {
+  port = AskPort();
+  return port ? OpenPort(port) : nullptr;
+}
+
 std::unique_ptr<CParBase> CVELADlg::ReadInstrument(std::unique_ptr<CCommInterface> &comm) {
   const int port = AskPort();
   if (!port)
@@ -169,10 +174,8 @@ void CVELADlg::Download() {
   CLinkLock lock = m_connection.Lock();
   if (!lock)
     return;
-  const int port = AskPort();
-  if (!port)
-    return;
-  std::unique_ptr<CCommInterface> comm = OpenPort(port);
+  int port = 0;
+  std::unique_ptr<CCommInterface> comm = AskAndOpenPort(port);
   if (!comm)
     return;
   CInstrumentIdentity who;

@@ -181,10 +181,8 @@ void CVELADlg::RestoreRecord(const HistoryRecord &record, const CInstrumentIdent
         CLinkLock lock = m_connection.Lock();
         if (!lock)
           return;
-        const int port = AskPort();
-        if (!port)
-          return;
-        std::unique_ptr<CCommInterface> comm = OpenPort(port);
+        int port = 0;
+        std::unique_ptr<CCommInterface> comm = AskAndOpenPort(port);
         if (!comm)
           return;
         CInstrumentIdentity now;
